@@ -1,5 +1,7 @@
 // Profile files on Windows: the platform's own profile API with a 10,240-byte read buffer.
 #include <windows.h>
+// <windows.h> maps WriteProfileString to the win.ini function WriteProfileStringA.
+#undef WriteProfileString
 
 #include <vector>
 
