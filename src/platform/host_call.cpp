@@ -9,23 +9,41 @@ namespace platform {
 
 #if defined(__i386__)
 
+#define CQP_STRINGIFY2(x) #x
+#define CQP_STRINGIFY(x) CQP_STRINGIFY2(x)
+#define CQP_ASM_NAME(name) CQP_STRINGIFY(__USER_LABEL_PREFIX__) #name
+
+// int CqpCallStdcall2(function, first, second): pushes the two arguments last to first, calls,
+// and returns how far the stack pointer is from where it was before the pushes (0 when the
+// callee removed exactly its 8 bytes). The frame is restored from the saved stack pointer
+// whatever the callee did, so an unbalanced callee is reported instead of crashing us. Written
+// as a whole function so the arguments are read relative to EBP, never to a moving ESP.
+extern "C" int CqpCallStdcall2(KickGroupFunction function, const char* first,
+                               const char* second) __asm__(CQP_ASM_NAME(CqpCallStdcall2));
+__asm__(
+    ".text\n"
+    ".globl " CQP_ASM_NAME(CqpCallStdcall2) "\n"
+    CQP_ASM_NAME(CqpCallStdcall2) ":\n"
+    "  pushl %ebp\n"
+    "  movl %esp, %ebp\n"
+    "  pushl %esi\n"
+    "  pushl %edi\n"
+    "  pushl %ebx\n"
+    "  movl %esp, %esi\n"
+    "  pushl 16(%ebp)\n"
+    "  pushl 12(%ebp)\n"
+    "  call *8(%ebp)\n"
+    "  movl %esp, %eax\n"
+    "  subl %esi, %eax\n"
+    "  movl %esi, %esp\n"
+    "  popl %ebx\n"
+    "  popl %edi\n"
+    "  popl %esi\n"
+    "  popl %ebp\n"
+    "  ret\n");
+
 bool CallKickGroup(KickGroupFunction function, const char* group, const char* member) {
-  std::uintptr_t before = 0;
-  std::uintptr_t after = 0;
-  // Push the arguments last to first, call, and read ESP around it. The caller's frame is
-  // restored from the saved value whatever the callee did, so we can report instead of crash.
-  __asm__ volatile(
-      "movl %%esp, %%esi\n\t"
-      "pushl %[member]\n\t"
-      "pushl %[group]\n\t"
-      "call *%[function]\n\t"
-      "movl %%esp, %[after]\n\t"
-      "movl %%esi, %%esp\n\t"
-      "movl %%esi, %[before]\n\t"
-      : [before] "=m"(before), [after] "=m"(after)
-      : [function] "r"(function), [group] "r"(group), [member] "r"(member)
-      : "eax", "ecx", "edx", "esi", "memory", "cc");
-  return after == before;
+  return CqpCallStdcall2(function, group, member) == 0;
 }
 
 #else
