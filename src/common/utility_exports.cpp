@@ -1,10 +1,21 @@
-// The utility exports (not built yet: answers with the empty text).
+// The utility exports: today's DayStamp, stripping blanks and breaks, the text between markers.
 #include "common/utility_exports.h"
+
+#include "common/day_stamp.h"
+#include "common/text.h"
 
 namespace common {
 
-common::Reply DayStampExport() { return {}; }
-common::Reply StripSpacesAndBreaksExport(std::string&) { return {}; }
-common::Reply TextBetweenExport(std::string&, std::string&, std::string&) { return {}; }
+common::Reply DayStampExport() { return Reply::Owned(DayStamp()); }
+
+// `text` is the export wrapper's private copy, so stripping it in place never reaches the
+// caller's text.
+common::Reply StripSpacesAndBreaksExport(std::string& text) {
+  return Reply::Owned(StripSpacesAndBreaks(text));
+}
+
+common::Reply TextBetweenExport(std::string& text, std::string& start, std::string& end) {
+  return Reply::Owned(TextBetween(text, start, end));
+}
 
 }  // namespace common
