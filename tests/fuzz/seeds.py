@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora in corpus/<target>/ from the edge cases the unit tests cover.
+
+Run it after changing a seed below; the files it writes are committed. A seed is one byte of
+flags followed by fields separated by zero bytes (see fuzz_support.h); each target's comment
+says what its flags mean.
+"""
+
+import hashlib
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def gbk(text):
+    return text.encode("gbk")
+
+
+def seed(flags, *fields):
+    return bytes([flags]) + b"\0".join(f if isinstance(f, bytes) else f.encode() for f in fields)
+
+
+def double(value):
+    return bytes([1]) + struct.pack("<d", value)
+
+
+# text: flags % 6 picks TextLength, FindText, MidText, ReplaceText, StripSpacesAndBreaks,
+# TextBetween; 0x08 = a start position follows, 0x10 = ignore case (FindText) or
+# case-sensitive (ReplaceText), 0x20 = a replacement limit follows.
+TEXT = [
+    seed(0, gbk("喂养宠物")),
+    seed(1, "abc", ""), seed(1 | 0x08, "abc", "", "10"), seed(1 | 0x08, "abc", "c", "-5"),
+    seed(1 | 0x10, "ABCdef", "cD"), seed(1, b"\x81\x5cr", b"\\r"), seed(1, b"ab\x81", b"\x81"),
+    seed(1 | 0x08, gbk("喂养宠物"), b"\xd1\xf8", "2"),
+    seed(2, "abc", "3", "5"), seed(2, "abc", "0", "1"), seed(2, "abc", "4", "1"),
+    seed(2, "abc", "-9223372036854775808", "9223372036854775807"),
+    seed(2, "abc", "9223372036854775807", "1"),
+    seed(3 | 0x10, "a a a", " ", ""), seed(3 | 0x10 | 0x08 | 0x20, "a a a", " ", "_", "3", "1"),
+    seed(3 | 0x08, "abc", "b", "x", "9"), seed(3 | 0x20, "abab", "B", "x", "-1"),
+    seed(3 | 0x10, b"\x81\x5cr\\r", b"\\r", b""), seed(3 | 0x10, b"ab\x81", b"\x81", b"zz"),
+    seed(4, b"a\r \nb"), seed(4, b"\x81\x5cr"), seed(4, b"\\R\\r"), seed(4, b"\r\n\t\xa1\xa1\n"),
+    seed(4, b""),
+    seed(5, "abc[x]def", "[", "]"), seed(5, "ab]c[d", "[", "]"), seed(5, "abcdef", "xy", "d"),
+    seed(5, "abcdef", "xyz", "d"), seed(5, "abcdef", "x", "d"), seed(5, "abc[x]def", "C[", "]D"),
+    seed(5, "abcdef", "", "d"), seed(5, "abc", "a", ""), seed(5, b"ab\x81", b"\x81", b"b"),
+    seed(5, b',"nick",', b',"', b'",'),
+]
+
+# numbers: flags bit 0 clear = TextToInteger of the text; set = the conversions of the double
+# (and of the integer) in the next eight bytes.
+NUMBERS = [
+    seed(0, " +15apples"), seed(0, "-0"), seed(0, gbk("３０")), seed(0, "3.99"), seed(0, ""),
+    seed(0, "4294967297"), seed(0, "-2147483649"), seed(0, gbk("＋７")),
+    seed(0, gbk("\u3000－５")), seed(0, b"12\x81"), seed(0, b"\x0b\x0c\r\n\t7"),
+    seed(0, gbk("～☆★")), seed(0, b"\xa3"),
+    double(59.999), double(-0.5), double(2.0**32 + 5), double(1e300), double(float("nan")),
+    double(float("inf")), double(3.0), double(0.5), double(1e13), double(-2147483648.0),
+    double(2147483648.0),
+]
+
+CORPORA = {
+    "text": TEXT,
+    "numbers": NUMBERS,
+}
+
+
+def main():
+    for target, seeds in CORPORA.items():
+        directory = os.path.join(HERE, "corpus", target)
+        os.makedirs(directory, exist_ok=True)
+        wanted = set()
+        for data in seeds:
+            name = hashlib.sha1(data).hexdigest()[:16]
+            wanted.add(name)
+            with open(os.path.join(directory, name), "wb") as out:
+                out.write(data)
+        for name in os.listdir(directory):
+            if name not in wanted:
+                os.remove(os.path.join(directory, name))
+
+
+if __name__ == "__main__":
+    main()
