@@ -59,9 +59,18 @@ NUMBERS = [
     double(2147483648.0),
 ]
 
+# script_converter: flags bit 0 clear = simplified to traditional, set = the other way.
+SCRIPT_CONVERTER = [
+    seed(0, gbk("龙体")), seed(1, gbk("龍體")), seed(0, gbk("发")), seed(1, gbk("發髮")),
+    seed(0, gbk("‘’“”")), seed(1, gbk("「」『』〔〕﹐﹑﹒﹔﹕﹖﹗")),
+    seed(0, b"ab 12\r\n" + gbk("国书") + b"[name][enter]"), seed(0, b"\x80\x41\xff\xff\x81"),
+    seed(1, b"\x81\x30\x81\x7f\xfe\xfe\x81"), seed(0, gbk("ＡＢ１２")), seed(1, b""),
+]
+
 CORPORA = {
     "text": TEXT,
     "numbers": NUMBERS,
+    "script_converter": SCRIPT_CONVERTER,
 }
 
 
