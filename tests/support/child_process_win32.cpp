@@ -1,0 +1,168 @@
+// Test support on Windows: child processes through CreateProcess, and the text of error boxes.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "child_process.h"
+#include "temp_dir.h"
+
+namespace test_support {
+namespace {
+
+// One argument quoted for the command line as the C runtime splits it again.
+std::string QuoteArgument(const std::string& argument) {
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (const char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  quoted += '"';
+  return quoted;
+}
+
+bool SameNameIgnoringCase(const std::string& variable, const std::string& name) {
+  if (variable.size() <= name.size() || variable[name.size()] != '=') return false;
+  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, variable.c_str(),
+                        static_cast<int>(name.size()), name.c_str(),
+                        static_cast<int>(name.size())) == CSTR_EQUAL;
+}
+
+BOOL CALLBACK AppendChildText(HWND child, LPARAM text) {
+  char buffer[2048];
+  const int length = GetWindowTextA(child, buffer, sizeof buffer);
+  if (length > 0) {
+    auto* collected = reinterpret_cast<std::string*>(text);
+    *collected += std::string(buffer, static_cast<std::size_t>(length));
+    *collected += '\n';
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+ChildResult RunChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+                            const EnvironmentChanges& environment, int timeout_ms) {
+  ChildResult result;
+  std::string command_line = QuoteArgument(program);
+  for (const std::string& argument : arguments) command_line += " " + QuoteArgument(argument);
+
+  std::string block;
+  if (char* strings = GetEnvironmentStringsA()) {
+    for (const char* entry = strings; *entry != '\0'; entry += std::strlen(entry) + 1) {
+      const std::string variable = entry;
+      bool replaced = false;
+      for (const auto& [name, value] : environment) {
+        replaced = replaced || SameNameIgnoringCase(variable, name);
+      }
+      if (!replaced) block += variable + '\0';
+    }
+    FreeEnvironmentStringsA(strings);
+  }
+  for (const auto& [name, value] : environment) block += name + "=" + value + '\0';
+  block += '\0';
+
+  TempDir scratch;
+  const std::string output_path = (scratch.path() / "output").string();
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE output = CreateFileA(output_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (output == INVALID_HANDLE_VALUE) return result;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = output;
+  startup.hStdError = output;
+  PROCESS_INFORMATION process{};
+  const BOOL created = CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
+                                      0, block.data(), nullptr, &startup, &process);
+  CloseHandle(output);
+  if (!created) return result;
+  if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeout_ms)) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 1);
+    WaitForSingleObject(process.hProcess, INFINITE);
+  } else {
+    DWORD code = 0;
+    if (GetExitCodeProcess(process.hProcess, &code)) result.exit_code = static_cast<int>(code);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  result.output = ReadFile(output_path);
+  return result;
+}
+
+std::string CurrentProgramPath() {
+  char path[MAX_PATH * 4];
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  return (length == 0 || length >= sizeof path) ? std::string() : std::string(path, length);
+}
+
+std::string NativeBuildPath(std::string_view cmake_path) {
+  std::string path = "Z:" + std::string(cmake_path);
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::string LibrarySearchVariable() { return "PATH"; }
+
+char PathListSeparator() { return ';'; }
+
+std::string EnvironmentValue(const std::string& name) {
+  char buffer[32768];
+  const DWORD length = GetEnvironmentVariableA(name.c_str(), buffer, sizeof buffer);
+  return (length == 0 || length >= sizeof buffer) ? std::string() : std::string(buffer, length);
+}
+
+void SetEnvironmentValue(const std::string& name, const std::string& value) {
+  SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
+}
+
+void ReportErrorBoxesOnStandardError() {
+  std::thread([] {
+    for (;;) {
+      if (HWND box = FindWindowA("#32770", nullptr)) {
+        std::string text;
+        EnumChildWindows(box, AppendChildText, reinterpret_cast<LPARAM>(&text));
+        std::fprintf(stderr, "error box: %s", text.c_str());
+        std::fflush(stderr);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+      }
+      Sleep(50);
+    }
+  }).detach();
+}
+
+bool ErrorBoxesCanBeShown() {
+  static const bool can_show = [] {
+    std::atomic<bool> answered{false};
+    std::thread closer([&answered] {
+      while (!answered) {
+        if (HWND box = FindWindowA("#32770", "cqp-test-probe")) {
+          PostMessageA(box, WM_COMMAND, IDOK, 0);
+          return;
+        }
+        Sleep(20);
+      }
+    });
+    const int answer = MessageBoxA(nullptr, "probe", "cqp-test-probe", MB_OK);
+    answered = true;
+    closer.join();
+    return answer == IDOK;
+  }();
+  return can_show;
+}
+
+}  // namespace test_support
