@@ -67,10 +67,45 @@ SCRIPT_CONVERTER = [
     seed(1, b"\x81\x30\x81\x7f\xfe\xfe\x81"), seed(0, gbk("ＡＢ１２")), seed(1, b""),
 ]
 
+# The plugin's descriptor as info returns it.
+COMMANDS = [
+    ("宠物喂养", "细心照料下你的宠物吧！", "@喂养", "", "", "喂养宠物"),
+    ("宠物信息", "查询宠物的信息", "@查询", "", "", "信息查询"),
+    ("宠物工作", "赚钱去~~！", "@工作", "", "", "打工"),
+    ("宠物猜猜乐", "让宠物也来娱乐下吧！", "@猜数[", "数字", "]", "猜大小"),
+    ("宠物翻译家", "简体到繁体字体转换", "@简-繁[", "这里输入你要转换的文字", "]", "简体到繁体"),
+    ("宠物翻译家", "繁体到简体字体转换", "@繁-简[", "这里输入你要转换的文字", "]", "繁体到简体"),
+    ("QQ昵称获取", "获取QQ昵称", "@获取[", "要获取昵称的QQ号", "]", "昵称获取"),
+    ("Morvel宠物系统功能表", "Morvel宠物系统功能查询", "@命令表", "", "", "功能表"),
+    ("宠物T人", "T人插件", "@T[", "QQ号", "]", "T人"),
+]
+DESCRIPTOR = gbk("\r\n-----\r\n".join(
+    "".join(line + "\r\n" for line in (title, "1.0", "Morvel", about, prefix, hint, suffix,
+                                         name, "1", "假"))
+    for title, about, prefix, hint, suffix, name in COMMANDS))
+
+# host_descriptor: the whole input is the descriptor text.
+HOST_DESCRIPTOR = [
+    DESCRIPTOR, DESCRIPTOR.replace(b"\r\n", b"\n"), DESCRIPTOR[:200], DESCRIPTOR + b"\r\n",
+    DESCRIPTOR.replace(b"-----", b"----", 1), b"", b"\n" * 10, b"a\r\r\nb\n" * 5,
+]
+
+# host_trigger: flags bit 0 clear = the plugin's entries, then the chat line; set = (flags >> 1)
+# % 4 + 1 entries of prefix, hint and suffix fields from the input, then the line.
+HOST_TRIGGER = [
+    seed(0, gbk("@喂养")), seed(0, gbk("@喂养 ")), seed(0, gbk("@猜数[50]")), seed(0, gbk("@猜数[]")),
+    seed(0, gbk("@简-繁[龙体]")), seed(0, gbk("@T[123]")), seed(0, gbk("@命令表")),
+    seed(0, gbk("@猜数[") + b"\x81]"), seed(0, gbk("@获取[") + b"\x81"), seed(0, b"@"),
+    seed(1, "[", "x", "]", "[a]"), seed(1, "", "", "", "x"), seed(1 | 2, "ab", "", "", "a", "x", "b", "ab"),
+    seed(1, b"\x81", b"", b"]", b"\x81]"),
+]
+
 CORPORA = {
     "text": TEXT,
     "numbers": NUMBERS,
     "script_converter": SCRIPT_CONVERTER,
+    "host_descriptor": HOST_DESCRIPTOR,
+    "host_trigger": HOST_TRIGGER,
 }
 
 
