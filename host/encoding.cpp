@@ -121,8 +121,13 @@ std::string GbkToUtf8(std::string_view gbk) {
       continue;
     }
     utf8 += kReplacementCharacter;
-    // A byte below 0x40 can never end a GBK character: it stands for itself.
-    i += length == 2 && Byte(gbk, i + 1) >= 0x40 ? 2 : 1;
+    // A well-formed pair without a mapping is one unknown character; otherwise only the first
+    // byte is dropped and the next one is read on its own.
+    const unsigned lead = Byte(gbk, i);
+    const unsigned trail = length == 2 ? Byte(gbk, i + 1) : 0;
+    const bool pair = lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE &&
+                      trail != 0x7F;
+    i += pair ? 2 : 1;
   }
   return utf8;
 }
