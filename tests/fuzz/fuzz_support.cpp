@@ -29,7 +29,7 @@ std::string_view Fields::Text() {
   if (end == std::string_view::npos) end = rest_.size();
   const std::size_t length = end - position_;
   blocks_.push_back(std::make_unique<char[]>(length));
-  std::memcpy(blocks_.back().get(), rest_.data() + position_, length);
+  if (length != 0) std::memcpy(blocks_.back().get(), rest_.data() + position_, length);
   position_ = end + 1;
   return std::string_view(blocks_.back().get(), length);
 }

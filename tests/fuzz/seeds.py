@@ -100,12 +100,38 @@ HOST_TRIGGER = [
     seed(1, b"\x81", b"", b"]", b"\x81]"),
 ]
 
+# exports: flags % 14 picks the export in ResultSlot order (info, 时间格式化, 取文本之间,
+# 去空格换行, 获取昵称, 喂养宠物, 信息查询, 打工, 猜大小, 简体到繁体, 繁体到简体, 功能表,
+# 昵称获取, T人); 0x80 passes null for empty arguments. Fields: the day (0 = 2014/1/1), then
+# up to five arguments.
+def call(export, day, *arguments, null=False):
+    return seed(export | (0x80 if null else 0), str(day), *arguments)
+
+
+EXPORTS = [
+    call(0, 0), call(1, 0), call(2, 0, "abc[x]def", "[", "]"), call(2, 0, b"ab\x81", b"\x81", b"b"),
+    call(2, 0, "", "", "", null=True), call(3, 0, b"a\r \nb"), call(3, 0, b"\x81\x5cr"),
+    call(4, 0, "10001"), call(4, 0, b"\x81"),
+    call(5, 0, "", "", "1", "10001", ""), call(5, 1, "", "", "1", "10001", ""),
+    call(5, 3, "", "", "1", "20001", ""), call(5, 0, "", "", "", b" \x81", "", null=True),
+    call(6, 0, "", "", "", "10001", ""), call(6, 0, "", "", "", "99999", ""),
+    call(7, 1, "", "", "", "10001", ""), call(7, 2, "", "", "", "10002", ""),
+    call(7, 2, "", "", "", "10003", ""), call(7, 0, "", "", "", "", "", null=True),
+    call(8, 0, "50"), call(8, 0, " 5 0 \r\n"), call(8, 0, "\n"), call(8, 0, gbk("５０")),
+    call(8, 0, "2147483648"), call(9, 0, gbk("龙体") + b" [name]\r\n"), call(10, 0, gbk("龍體")),
+    call(9, 0, b"\x81"), call(10, 0, b"ab\xff"), call(11, 0, "x", "y", "z", "w", "v"),
+    call(11, 0, null=True), call(12, 0, "10001"), call(12, 0, "#1 2"),
+    call(13, 0, "123456", "", "7654321", "", ""), call(13, 0, "", "", "", "", "", null=True),
+    call(13, 0, b"\x81", b"", b"\xfe", b"", b""),
+]
+
 CORPORA = {
     "text": TEXT,
     "numbers": NUMBERS,
     "script_converter": SCRIPT_CONVERTER,
     "host_descriptor": HOST_DESCRIPTOR,
     "host_trigger": HOST_TRIGGER,
+    "exports": EXPORTS,
 }
 
 
