@@ -34,6 +34,24 @@ std::string Narrow(std::wstring_view wide) {
   return utf8;
 }
 
+// The wide path of an existing file or directory. Under Wine in a GBK locale, a file that a
+// Linux tool named in UTF-8 (such as the plugin built beside the host) shows with the name its
+// bytes have in the ANSI code page; when the proper name is not there, that name is tried too.
+// A path to create is always given its proper name.
+std::wstring ExistingPath(const std::string& utf8) {
+  std::wstring proper = Widen(utf8);
+  if (GetFileAttributesW(proper.c_str()) != INVALID_FILE_ATTRIBUTES || utf8.empty()) {
+    return proper;
+  }
+  const int length =
+      MultiByteToWideChar(CP_ACP, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  if (length <= 0) return proper;
+  std::wstring as_ansi(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, utf8.data(), static_cast<int>(utf8.size()), as_ansi.data(),
+                      length);
+  return GetFileAttributesW(as_ansi.c_str()) != INVALID_FILE_ATTRIBUTES ? as_ansi : proper;
+}
+
 std::string SystemMessage(DWORD code) {
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(
@@ -209,12 +227,12 @@ std::string JoinPath(std::string_view directory, std::string_view name) {
 std::string_view PluginLibrarySuffix() { return ".dll"; }
 
 bool IsFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  const DWORD attributes = GetFileAttributesW(ExistingPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool IsDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  const DWORD attributes = GetFileAttributesW(ExistingPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -223,7 +241,7 @@ bool MakeDirectory(const std::string& path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content) {
-  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  HANDLE file = CreateFileW(ExistingPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   content.clear();
@@ -268,7 +286,7 @@ bool CreateNewFile(const std::string& path, std::string_view content) {
 }
 
 bool AppendToFile(const std::string& path, std::string_view content) {
-  HANDLE file = CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+  HANDLE file = CreateFileW(ExistingPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   const bool ok = WriteWhole(file, content);
@@ -280,7 +298,7 @@ LibraryHandle LoadPluginLibrary(const std::string& path, std::string& error) {
   // types one means the file here.
   const std::string where =
       path.find_first_of("\\/:") == std::string::npos ? ".\\" + path : path;
-  HMODULE library = LoadLibraryW(Widen(where).c_str());
+  HMODULE library = LoadLibraryW(ExistingPath(where).c_str());
   if (library == nullptr) error = SystemMessage(GetLastError());
   return reinterpret_cast<LibraryHandle>(library);
 }

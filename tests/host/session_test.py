@@ -54,6 +54,9 @@ class Host:
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def config(self, name):
+        if self.wine:
+            # Wine in a GBK locale keeps Windows file names as GBK bytes on the Linux side.
+            return os.path.join(os.fsencode(self.dir), b"config", name.encode("gbk"))
         return os.path.join(self.dir, "config", name)
 
     def run(self, lines=b"", args=(), date=None, expect_code=0):
@@ -141,8 +144,10 @@ def case_options(host):
 
 
 def case_unknown_plugin(host):
-    missing = os.path.join(host.dir, "nope" + host.plugin_name)
-    not_library = os.path.join(host.dir, "text" + host.plugin_name)
+    # ASCII names: Wine reads a command line in the locale's GBK.
+    suffix = ".dll" if host.wine else ".so"
+    missing = os.path.join(host.dir, "nope" + suffix)
+    not_library = os.path.join(host.dir, "text" + suffix)
     with open(not_library, "wb") as f:
         f.write(b"not a library\n")
     cqapi = os.path.join(host.dir, "cqapi.dll" if host.wine else "cqapi.so")
