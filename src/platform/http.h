@@ -13,7 +13,8 @@ namespace platform {
 // cannot be made (not an http:// URL, no connection, send failure) yields the empty body; a
 // read that fails or runs out of time part-way yields what was read. The body is cut at the
 // size limit below. A '#' ends the request target (the rest is a fragment and is not sent);
-// blanks and control bytes in the target travel percent-encoded, every other byte as it is.
+// blanks, control bytes, backslashes and dot segments travel percent-encoded, every other byte
+// as it is (see ParseHttpUrl in http_url.h). Redirects are followed over plain HTTP.
 std::string HttpGet(const std::string& url);
 
 // Bounds that keep a broken or hostile service from holding the host's thread or memory.

@@ -12,6 +12,22 @@ const HttpLimits* limits_for_testing = nullptr;
 
 constexpr bool IsControlOrBlank(unsigned char byte) { return byte <= 0x20 || byte == 0x7F; }
 
+// Appends one byte of the request target, escaped when a client or a server on the way could
+// otherwise take it for something else: a blank or a control byte would end the request line,
+// a backslash is read as '/' by WinINet, and a "." or ".." segment (`in_dot_segment`) would be
+// resolved against the path before it, so text typed into the query could climb out of it.
+void AppendTargetByte(std::string& target, char c, bool in_dot_segment) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const auto byte = static_cast<unsigned char>(c);
+  if (IsControlOrBlank(byte) || c == '\\' || (in_dot_segment && c == '.')) {
+    target += '%';
+    target += kHex[byte >> 4];
+    target += kHex[byte & 0x0F];
+  } else {
+    target += c;
+  }
+}
+
 bool IsDecimal(std::string_view text) {
   if (text.empty()) return false;
   for (const char c : text) {
@@ -76,17 +92,16 @@ std::optional<HttpRequestTarget> ParseHttpUrl(std::string_view url) {
     result.port = static_cast<std::uint16_t>(number);
   }
 
-  if (rest.empty() || rest.front() != '/') result.target = "/";
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  for (const char c : rest) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (IsControlOrBlank(byte)) {
-      result.target += '%';
-      result.target += kHex[byte >> 4];
-      result.target += kHex[byte & 0x0F];
-    } else {
-      result.target += c;
-    }
+  if (rest.empty() || rest.front() != '/') result.target.push_back('/');
+  // Segment by segment, so that a segment of dots alone can be told apart.
+  std::size_t segment_start = 0;
+  for (std::size_t i = 0; i <= rest.size(); ++i) {
+    if (i < rest.size() && rest[i] != '/') continue;
+    const std::string_view segment = rest.substr(segment_start, i - segment_start);
+    const bool dots_only = segment == "." || segment == "..";
+    for (const char c : segment) AppendTargetByte(result.target, c, dots_only);
+    if (i < rest.size()) result.target += '/';
+    segment_start = i + 1;
   }
   return result;
 }

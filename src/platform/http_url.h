@@ -16,11 +16,13 @@ struct HttpRequestTarget {
   std::string target;     // path and query as sent in the request line, starting with '/'
 };
 
-// Splits an http:// URL (scheme in any case). The request target ends at the first '#';
-// blanks and control bytes in it become %XX escapes, because a raw blank or line break would
-// end the request line early and let the text that follows pose as headers. Every other byte,
-// '%' and GBK bytes included, is kept as it is. Yields nothing for another scheme, an empty
-// or malformed host, user information, or a port outside 1..65535.
+// Splits an http:// URL (scheme in any case). The request target ends at the first '#'. In it,
+// blanks, control bytes and backslashes become %XX escapes, as do the dots of a segment that
+// is "." or ".." alone: a raw blank or line break would end the request line early and let the
+// rest pose as headers, WinINet reads a backslash as '/', and dot segments would be resolved
+// away so that text typed into the query could change the path. Every other byte, '%' and GBK
+// bytes included, is kept as it is. Yields nothing for another scheme, an empty or malformed
+// host, user information, or a port outside 1..65535.
 std::optional<HttpRequestTarget> ParseHttpUrl(std::string_view url);
 
 }  // namespace platform

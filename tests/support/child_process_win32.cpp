@@ -38,7 +38,14 @@ bool SameNameIgnoringCase(const std::string& variable, const std::string& name) 
                         static_cast<int>(name.size())) == CSTR_EQUAL;
 }
 
-BOOL CALLBACK AppendChildText(HWND child, LPARAM text) {
+// Collects the text of a box's static controls: the message, not the buttons.
+BOOL CALLBACK AppendStaticText(HWND child, LPARAM text) {
+  char class_name[16];
+  if (GetClassNameA(child, class_name, sizeof class_name) == 0 ||
+      CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, class_name, -1, "Static", -1) !=
+          CSTR_EQUAL) {
+    return TRUE;
+  }
   char buffer[2048];
   const int length = GetWindowTextA(child, buffer, sizeof buffer);
   if (length > 0) {
@@ -55,7 +62,10 @@ ChildResult RunChildProcess(const std::string& program, const std::vector<std::s
                             const EnvironmentChanges& environment, int timeout_ms) {
   ChildResult result;
   std::string command_line = QuoteArgument(program);
-  for (const std::string& argument : arguments) command_line += " " + QuoteArgument(argument);
+  for (const std::string& argument : arguments) {
+    command_line += ' ';
+    command_line += QuoteArgument(argument);
+  }
 
   std::string block;
   if (char* strings = GetEnvironmentStringsA()) {
@@ -132,15 +142,19 @@ void SetEnvironmentValue(const std::string& name, const std::string& value) {
 
 void ReportErrorBoxesOnStandardError() {
   std::thread([] {
+    int waited_for_text = 0;
     for (;;) {
-      if (HWND box = FindWindowA("#32770", nullptr)) {
-        std::string text;
-        EnumChildWindows(box, AppendChildText, reinterpret_cast<LPARAM>(&text));
-        std::fprintf(stderr, "error box: %s", text.c_str());
-        std::fflush(stderr);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-      }
       Sleep(50);
+      HWND box = FindWindowA("#32770", nullptr);
+      if (box == nullptr) continue;
+      // A box is found as soon as it exists; its text comes a moment later.
+      std::string text;
+      EnumChildWindows(box, AppendStaticText, reinterpret_cast<LPARAM>(&text));
+      if (text.empty() && ++waited_for_text < 40) continue;
+      waited_for_text = 0;
+      std::fprintf(stderr, "error box: %s", text.c_str());
+      std::fflush(stderr);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
   }).detach();
 }
