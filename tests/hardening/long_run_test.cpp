@@ -2,7 +2,7 @@
 // member kick): the heap the module holds does not grow with the number of calls, and once the
 // ResultSlots are released it is back where it started. Run under AddressSanitizer or
 // LeakSanitizer, the end of the program also reports any block that was never freed.
-// CQP_LONG_RUN_CALLS sets the number of calls of each export (default 10,000; the memory check
+// CQP_LONG_RUN_CALLS sets the number of calls of each export (default 5,000; the memory check
 // of tools/test-all.sh runs 100,000).
 #include <gtest/gtest.h>
 
@@ -22,8 +22,8 @@ namespace {
 
 long CallsPerExport() {
   const char* setting = std::getenv("CQP_LONG_RUN_CALLS");
-  const long calls = setting != nullptr ? std::atol(setting) : 10'000;
-  return calls > 0 ? calls : 10'000;
+  const long calls = setting != nullptr ? std::atol(setting) : 5'000;
+  return calls > 0 ? calls : 5'000;
 }
 
 struct Export {
