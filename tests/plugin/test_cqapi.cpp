@@ -45,12 +45,24 @@ std::string OwnDirectory() {
   return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
+// The record file named by CQP_CQAPI_RECORD, or empty. Read from the process environment
+// itself: on Windows the C runtime's copy misses later changes by SetEnvironmentVariable.
+std::string NamedRecord() {
+#if defined(_WIN32)
+  char value[MAX_PATH * 4];
+  const DWORD length = GetEnvironmentVariableA("CQP_CQAPI_RECORD", value, sizeof value);
+  return (length == 0 || length >= sizeof value) ? std::string() : std::string(value, length);
+#else
+  const char* value = std::getenv("CQP_CQAPI_RECORD");
+  return value == nullptr ? std::string() : std::string(value);
+#endif
+}
+
 }  // namespace
 
 extern "C" CQAPI_EXPORT int CQAPI_CALL api_kick_group(const char* group, const char* member) {
-  const char* named = std::getenv("CQP_CQAPI_RECORD");
-  const std::string record =
-      (named != nullptr && *named != '\0') ? std::string(named) : OwnDirectory() + "kick-record.txt";
+  std::string record = NamedRecord();
+  if (record.empty()) record = OwnDirectory() + "kick-record.txt";
   if (std::FILE* file = std::fopen(record.c_str(), "ab")) {
     std::fprintf(file, "%s\t%s\n", group != nullptr ? group : "(null)",
                  member != nullptr ? member : "(null)");
