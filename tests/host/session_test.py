@@ -345,7 +345,7 @@ def main():
     parser.add_argument("--case", required=True, choices=sorted(CASES))
     parser.add_argument("--wine", help="run robothost.exe through this Wine launcher")
     options = parser.parse_args()
-    host = Host(options.build_dir, options.wine)
+    host = Host(options.build_dir, options.wine and os.path.abspath(options.wine))
     try:
         CASES[options.case](host)
     except (Failure, subprocess.TimeoutExpired) as failure:
