@@ -6,11 +6,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/posix/profile_format.h"
+#include "platform/posix/profile_index.h"
 #include "platform/posix/profile_io.h"
 
 namespace platform {
@@ -46,6 +56,99 @@ class Fd {
   int fd_;
 };
 
+// The identity and version of a file as stat reports it. Any change to a file through the file
+// system moves its size, mtime or ctime; a replacement (our rename, an editor's) moves the inode.
+struct FileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  std::int64_t mtime_ns = 0;
+  std::int64_t ctime_ns = 0;
+};
+
+std::int64_t Nanoseconds(const struct timespec& time) {
+  return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+FileStamp StampOf(const struct stat& status) {
+  return {status.st_dev, status.st_ino, status.st_size, Nanoseconds(status.st_mtim),
+          Nanoseconds(status.st_ctim)};
+}
+
+bool operator==(const FileStamp& a, const FileStamp& b) {
+  return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+         a.mtime_ns == b.mtime_ns && a.ctime_ns == b.ctime_ns;
+}
+
+std::int64_t Now() {
+  struct timespec now {};
+  if (Sys().clock_now(&now) != 0) return 0;
+  return Nanoseconds(now);
+}
+
+// Whether a copy of a file read at `read_at` (the clock just before the read) can be trusted for
+// as long as the file's stamp stays the same. A change made after the read can still carry the
+// same timestamps when it falls within the timestamp tick of the last change before it (git's
+// "racy" index entries): the file system stamps files from a coarse clock (a scheduler tick,
+// or whole seconds on file systems without sub-second times). So the copy is settled only when
+// the file's last change lies more than one such tick before the read; until then every use
+// compares the copy with the file's bytes. Whole-second stamps (both nanosecond parts zero)
+// get a margin of three seconds, for FAT's two-second stamps; finer ones 50 ms, for a tick of
+// up to 10 ms on the coarse kernel clock and on exFAT.
+bool Settled(const FileStamp& stamp, std::int64_t read_at) {
+  const bool whole_seconds = stamp.mtime_ns % 1000000000 == 0 && stamp.ctime_ns % 1000000000 == 0;
+  const std::int64_t margin = whole_seconds ? 3000000000 : 50000000;
+  return std::max(stamp.mtime_ns, stamp.ctime_ns) < read_at - margin;
+}
+
+// One profile file as the store last saw it: its bytes, their section index, and the stamp of
+// the file they were read from or written to.
+struct CachedFile {
+  std::string path;
+  std::string content;
+  std::string spare;  // the buffer of the previous content, reused by the next write
+  SectionIndex index;
+  FileStamp stamp;
+  mode_t mode = 0;
+  bool settled = false;
+  std::uint64_t last_use = 0;
+};
+
+// The few files the module uses stay in memory, least recently used out first.
+constexpr std::size_t kCachedFiles = 8;
+
+std::mutex cache_mutex;
+std::vector<std::unique_ptr<CachedFile>> cache;
+std::uint64_t use_counter = 0;
+
+CachedFile* FindCached(const std::string& path) {
+  for (const auto& file : cache) {
+    if (file->path == path) {
+      file->last_use = ++use_counter;
+      return file.get();
+    }
+  }
+  return nullptr;
+}
+
+void Forget(const std::string& path) {
+  std::erase_if(cache, [&path](const auto& file) { return file->path == path; });
+}
+
+CachedFile& AddCached(const std::string& path) {
+  Forget(path);
+  if (cache.size() >= kCachedFiles) {
+    cache.erase(std::min_element(cache.begin(), cache.end(), [](const auto& a, const auto& b) {
+      return a->last_use < b->last_use;
+    }));
+  }
+  cache.push_back(std::make_unique<CachedFile>());
+  CachedFile& file = *cache.back();
+  file.path = path;
+  file.last_use = ++use_counter;
+  return file;
+}
+
 int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
   int fd;
   do {
@@ -54,20 +157,31 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
   return fd;
 }
 
-// Reads the whole of `fd` into `content`; false on a read error.
-[[nodiscard]] bool ReadAll(int fd, std::size_t size_hint, std::string& content) {
-  content.clear();
-  content.resize(size_hint + 1);
+// Reads up to `size` bytes, fewer only at the end of the file; -1 on a read error.
+ssize_t ReadFully(int fd, char* buffer, std::size_t size) {
   std::size_t filled = 0;
-  for (;;) {
-    if (filled == content.size()) content.resize(content.size() * 2);
-    const ssize_t got = Sys().read(fd, content.data() + filled, content.size() - filled);
+  while (filled < size) {
+    const ssize_t got = Sys().read(fd, buffer + filled, size - filled);
     if (got < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return -1;
     }
     if (got == 0) break;
     filled += static_cast<std::size_t>(got);
+  }
+  return static_cast<ssize_t>(filled);
+}
+
+// Reads the whole of `fd` into `content`; false on a read error.
+[[nodiscard]] bool ReadAll(int fd, std::size_t size_hint, std::string& content) {
+  content.resize(size_hint + 1);  // one byte more, to notice a file that grew meanwhile
+  std::size_t filled = 0;
+  for (;;) {
+    const ssize_t got = ReadFully(fd, content.data() + filled, content.size() - filled);
+    if (got < 0) return false;
+    filled += static_cast<std::size_t>(got);
+    if (filled < content.size()) break;
+    content.resize(content.size() * 2);
   }
   content.resize(filled);
   return true;
@@ -89,13 +203,82 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
   return true;
 }
 
-// What the file at `path` holds; false when it does not exist or cannot be read.
-[[nodiscard]] bool LoadFile(const std::string& path, std::string& content) {
+enum class Freshness { kReady, kMissing, kUnreadable };
+
+// Reads the file at `path` afresh into the cache.
+Freshness Load(const std::string& path, CachedFile*& file) {
+  file = nullptr;
+  const std::int64_t read_at = Now();
   const Fd fd(OpenRetrying(path.c_str(), O_RDONLY));
-  if (!fd.valid()) return false;
+  if (!fd.valid()) {
+    Forget(path);
+    return errno == ENOENT ? Freshness::kMissing : Freshness::kUnreadable;
+  }
   struct stat status {};
-  if (Sys().fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-  return ReadAll(fd.get(), static_cast<std::size_t>(status.st_size), content);
+  if (Sys().fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    Forget(path);
+    return Freshness::kUnreadable;
+  }
+  CachedFile& fresh = AddCached(path);
+  if (!ReadAll(fd.get(), static_cast<std::size_t>(status.st_size), fresh.content)) {
+    Forget(path);
+    return Freshness::kUnreadable;
+  }
+  fresh.index.Build(fresh.content);
+  fresh.stamp = StampOf(status);
+  fresh.mode = status.st_mode;
+  fresh.settled = Settled(fresh.stamp, read_at);
+  file = &fresh;
+  return Freshness::kReady;
+}
+
+// Compares the cached bytes of a file whose stamp has not moved with the file itself; see
+// Settled for why a stamp alone cannot be trusted yet. Reloads the file when it differs.
+Freshness Verify(CachedFile*& file) {
+  static char chunk[1 << 18];
+  const std::int64_t read_at = Now();
+  bool same = false;
+  {
+    const Fd fd(OpenRetrying(file->path.c_str(), O_RDONLY));
+    struct stat status {};
+    if (fd.valid() && Sys().fstat(fd.get(), &status) == 0 && StampOf(status) == file->stamp) {
+      same = true;
+      for (std::size_t offset = 0; same;) {
+        const ssize_t got = ReadFully(fd.get(), chunk, sizeof chunk);
+        if (got < 0) {
+          same = false;
+          break;
+        }
+        const auto length = static_cast<std::size_t>(got);
+        same = length <= file->content.size() - offset &&
+               std::memcmp(chunk, file->content.data() + offset, length) == 0;
+        offset += length;
+        if (length < sizeof chunk) {
+          same = same && offset == file->content.size();
+          break;
+        }
+      }
+    }
+  }
+  if (!same) return Load(std::string(file->path), file);
+  file->settled = Settled(file->stamp, read_at);
+  return Freshness::kReady;
+}
+
+// Brings the cached copy of `path` up to date with the file: one stat when nothing changed
+// since a settled copy was taken, a comparison with the file's bytes when the copy is too recent
+// to trust, a fresh read otherwise. `file` is the cached copy when the result is kReady.
+Freshness Refresh(const std::string& path, CachedFile*& file) {
+  file = nullptr;
+  struct stat status {};
+  if (Sys().stat(path.c_str(), &status) != 0) {
+    Forget(path);
+    return errno == ENOENT ? Freshness::kMissing : Freshness::kUnreadable;
+  }
+  CachedFile* cached = FindCached(path);
+  if (cached == nullptr || !(cached->stamp == StampOf(status))) return Load(path, file);
+  file = cached;
+  return file->settled ? Freshness::kReady : Verify(file);
 }
 
 struct PathParts {
@@ -109,87 +292,132 @@ PathParts SplitPath(const std::string& path) {
   return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-// Replaces the file at `path` by `before` + `edit.insert` + `after`, so that whatever moment
-// the process dies or the disk fills, the file holds either its old bytes or its new ones.
-// The bytes go to a temporary file in the same directory (a rename cannot cross file
-// systems), which is flushed to disk before it is renamed over the target, since otherwise a
-// power cut could leave the new name pointing at data never written; the directory is then
-// flushed so that the rename itself survives a power cut. `directory_fd` is the open
-// directory, locked by the caller.
-[[nodiscard]] bool ReplaceFile(const std::string& path, const PathParts& parts, int directory_fd,
-                               bool locked, const struct stat* old_status,
-                               std::string_view before, std::string_view insert,
-                               std::string_view after) {
-  // Under the directory lock one fixed name serves every write and a temporary file that a
-  // killed writer left behind is simply reused; without the lock each writer needs its own.
+// Replaces the file at `path` by `content` so that whatever moment the process dies, and
+// whatever fails on the way (a full disk, a read-only directory), the file holds either all of
+// its old bytes or all of its new ones. The bytes go to a temporary file in the same directory
+// (a rename cannot cross file systems) and are flushed to disk before the rename, since after
+// a power cut a renamed file whose data never reached the disk can come back empty; the
+// directory is flushed last (by the caller, once the cache is updated), so the rename itself
+// survives a power cut. `locked`: the caller holds the directory's lock. `old_mode`: the
+// permissions of the file replaced, if any. On success `status` describes the new file.
+[[nodiscard]] bool ReplaceFile(const std::string& path, const PathParts& parts, bool locked,
+                               std::optional<mode_t> old_mode, std::string_view content,
+                               struct stat& status) {
+  // Under the directory lock one name serves every write, and a temporary file that a killed
+  // writer left behind is simply reused; without the lock each process needs a name of its own.
   std::string temporary = parts.directory + "/." + parts.base;
   if (!locked) temporary += "." + std::to_string(::getpid());
   temporary += ".tmp";
-  const Fd fd(OpenRetrying(temporary.c_str(),
-                           O_WRONLY | O_CREAT | O_TRUNC | (locked ? 0 : O_EXCL), 0666));
+  const Fd fd(OpenRetrying(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666));
   if (!fd.valid()) return false;
-  bool ok = true;
-  if (old_status != nullptr) {
-    // Keep the permissions of the file being replaced; a failure here only loses those.
-    static_cast<void>(Sys().fchmod(fd.get(), old_status->st_mode & 07777));
+  if (old_mode) {
+    // Keep the permissions of the file being replaced; failing that only loses those.
+    static_cast<void>(Sys().fchmod(fd.get(), *old_mode & 07777));
   }
-  ok = WriteAll(fd.get(), before) && WriteAll(fd.get(), insert) && WriteAll(fd.get(), after) &&
-       Sys().fsync(fd.get()) == 0 && Sys().rename(temporary.c_str(), path.c_str()) == 0;
+  const bool ok = WriteAll(fd.get(), content) && Sys().fsync(fd.get()) == 0 &&
+                  Sys().rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) {
     const int saved = errno;
     Sys().unlink(temporary.c_str());
     errno = saved;
     return false;
   }
-  return Sys().fsync(directory_fd) == 0;
+  // The rename moved the new file's ctime, so its stamp is taken after it. Should that fail,
+  // a zero stamp matches no file and the next use reads the file again.
+  if (Sys().fstat(fd.get(), &status) != 0) status = {};
+  return true;
+}
+
+// The file a write must replace: the target of `path` when it is a symbolic link, so that the
+// link stays a link; `path` itself otherwise.
+std::string WriteTarget(const std::string& path) {
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved) == nullptr) return path;
+  return resolved;
 }
 
 }  // namespace
 
 const SystemCalls& RealSystemCalls() { return kRealSystemCalls; }
 SystemCalls& CurrentSystemCalls() { return current_calls; }
-void ForgetCachedProfilesForTesting() {}
+
+void ForgetCachedProfilesForTesting() {
+  const std::lock_guard lock(cache_mutex);
+  cache.clear();
+}
 
 }  // namespace profile
 
+// Every text passed in ends at its first zero byte, as with the platform's C interface. Like
+// the platform's reader, a default loses its trailing spaces.
 std::string ReadProfileString(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& default_value) {
   using namespace profile;
-  std::string content;
-  if (!LoadFile(path.c_str(), content)) return std::string(default_value.c_str());
-  const std::optional<SectionSpan> span = FindSectionByScan(content, section.c_str());
-  if (!span) return std::string(default_value.c_str());
-  const std::optional<EntryLine> entry = FindEntry(content, *span, key.c_str());
-  if (!entry) return std::string(default_value.c_str());
+  std::string_view fallback(default_value.c_str());
+  while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
+  const std::lock_guard lock(cache_mutex);
+  CachedFile* file = nullptr;
+  if (Refresh(path.c_str(), file) != Freshness::kReady) return std::string(fallback);
+  const std::optional<SectionSpan> span = file->index.Find(file->content, section.c_str());
+  if (!span) return std::string(fallback);
+  const std::optional<EntryLine> entry = FindEntry(file->content, *span, key.c_str());
+  if (!entry) return std::string(fallback);
   return std::string(entry->parsed.value);
 }
 
 bool WriteProfileString(const std::string& path, const std::string& section,
                         const std::string& key, const std::string& value) {
   using namespace profile;
-  // Like the platform's C interface, every text ends at its first zero byte.
-  const std::string target(path.c_str());
   const std::optional<WriteRequest> request =
       PrepareWrite(section.c_str(), key.c_str(), value.c_str());
-  if (target.empty() || !request) return false;
+  const std::string given(path.c_str());
+  if (given.empty() || !request) return false;
+  const std::lock_guard lock(cache_mutex);
+  const std::string target = WriteTarget(given);
   const PathParts parts = SplitPath(target);
   const Fd directory(OpenRetrying(parts.directory.c_str(), O_RDONLY | O_DIRECTORY));
   if (!directory.valid()) return false;
-  // Writers of this store take turns per directory, so two processes never base their edits
-  // on the same old file and lose one of them.
+  // Writers of this store take turns per directory, so two processes never both edit the same
+  // old file and lose one of the edits.
   const bool locked = Sys().flock(directory.get(), LOCK_EX) == 0;
 
-  std::string content;
-  struct stat status {};
-  const bool exists = Sys().stat(target.c_str(), &status) == 0;
-  if (exists && !LoadFile(target, content)) return false;
-  const std::optional<SectionSpan> span = FindSectionByScan(content, request->section);
-  const std::optional<Edit> edit = PlanWrite(content, span, *request);
+  CachedFile* file = nullptr;
+  const Freshness freshness = Refresh(target, file);
+  // A file that exists but cannot be read is left alone rather than replaced by one line.
+  if (freshness == Freshness::kUnreadable) return false;
+  const std::string_view old_text = file != nullptr ? std::string_view(file->content) : "";
+  const std::optional<SectionSpan> span =
+      file != nullptr ? file->index.Find(old_text, request->section) : std::nullopt;
+  const std::optional<Edit> edit = PlanWrite(old_text, span, *request);
   if (!edit) return true;
-  const std::string_view text(content);
-  return ReplaceFile(target, parts, directory.get(), locked, exists ? &status : nullptr,
-                     text.substr(0, edit->offset), edit->insert,
-                     text.substr(edit->offset + edit->erase));
+
+  std::string new_text = file != nullptr ? std::move(file->spare) : std::string();
+  new_text.assign(old_text.substr(0, edit->offset));
+  new_text.append(edit->insert);
+  new_text.append(old_text.substr(edit->offset + edit->erase));
+  struct stat status {};
+  if (!ReplaceFile(target, parts, locked,
+                   file != nullptr ? std::optional<mode_t>(file->mode) : std::nullopt, new_text,
+                   status)) {
+    if (file != nullptr && file == FindCached(target)) file->spare = std::move(new_text);
+    return false;
+  }
+  if (file != nullptr) {
+    file->index.Update(old_text, new_text, *edit);
+    file->spare.swap(file->content);
+    file->content.swap(new_text);
+  } else {
+    file = &AddCached(target);
+    file->content.swap(new_text);
+    file->index.Build(file->content);
+  }
+  file->stamp = StampOf(status);
+  file->mode = status.st_mode;
+  file->settled = Settled(file->stamp, Now());
+  // See ReplaceFile: without this the rename may not survive a power cut.
+  return Sys().fsync(directory.get()) == 0;
 }
 
 }  // namespace platform

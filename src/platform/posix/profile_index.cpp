@@ -1,0 +1,166 @@
+// The section index of a profile file: header offsets in file order and a hash of first names.
+#include "platform/posix/profile_index.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace platform::profile {
+namespace {
+
+bool IsBlank(char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
+
+// Calls `found(offset, name)` for every header line that starts in [begin, end) of `text`;
+// `begin` is the start of a line. Only lines whose first non-blank byte is '[' are parsed.
+template <typename Found>
+void ScanHeaders(std::string_view text, std::size_t begin, std::size_t end, Found found) {
+  for (std::size_t offset = begin; offset < end;) {
+    std::size_t first = offset;
+    while (first < text.size() && IsBlank(text[first]) && text[first] != '\n') ++first;
+    if (first < text.size() && text[first] == '[') {
+      const Line line = LineAt(text, offset);
+      const ParsedLine parsed = ParseLine(text, line);
+      if (parsed.kind == LineKind::kSection) found(offset, parsed.name);
+      offset = line.end;
+      continue;
+    }
+    const void* newline = std::memchr(text.data() + first, '\n', text.size() - first);
+    offset = newline == nullptr
+                 ? text.size()
+                 : static_cast<std::size_t>(static_cast<const char*>(newline) - text.data()) + 1;
+  }
+}
+
+std::string_view HeaderName(std::string_view text, std::size_t offset) {
+  return ParseLine(text, LineAt(text, offset)).name;
+}
+
+constexpr std::uint64_t kNumberMask = 0xFFFFFFFFu;
+
+}  // namespace
+
+void SectionIndex::Build(std::string_view text) {
+  headers_.clear();
+  slots_.clear();
+  std::vector<std::pair<std::size_t, std::string_view>> found;
+  ScanHeaders(text, 0, text.size(), [&found](std::size_t offset, std::string_view name) {
+    found.emplace_back(offset, name);
+  });
+  headers_.reserve(found.size());
+  for (const auto& [offset, name] : found) headers_.push_back(offset);
+  Grow();
+  for (std::size_t number = 0; number < found.size(); ++number) {
+    Insert(text, found[number].second, static_cast<std::uint32_t>(number));
+  }
+}
+
+void SectionIndex::Insert(std::string_view text, std::string_view name,
+                          std::uint32_t header_number) {
+  const std::uint64_t hash = NameHash(name);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const std::uint64_t slot = slots_[at];
+    if (slot == 0) {
+      slots_[at] = (hash << 32) | (header_number + 1u);
+      return;
+    }
+    // Only the first section of a name is reachable, as with the platform's reader.
+    if ((slot >> 32) == hash &&
+        NamesEqual(HeaderName(text, headers_[(slot & kNumberMask) - 1]), name)) {
+      return;
+    }
+  }
+}
+
+void SectionIndex::Grow() {
+  if (!slots_.empty() && slots_.size() >= headers_.size() * 2) return;
+  std::size_t capacity = slots_.empty() ? 16 : slots_.size();
+  while (capacity < headers_.size() * 2) capacity *= 2;
+  std::vector<std::uint64_t> old;
+  old.swap(slots_);
+  slots_.assign(capacity, 0);
+  const std::size_t mask = capacity - 1;
+  for (const std::uint64_t slot : old) {
+    if (slot == 0) continue;
+    std::size_t at = (slot >> 32) & mask;
+    while (slots_[at] != 0) at = (at + 1) & mask;
+    slots_[at] = slot;
+  }
+}
+
+std::optional<SectionSpan> SectionIndex::Find(std::string_view text,
+                                              std::string_view name) const {
+  if (slots_.empty()) return std::nullopt;
+  name = TrimBlanks(name);
+  const std::uint64_t hash = NameHash(name);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const std::uint64_t slot = slots_[at];
+    if (slot == 0) return std::nullopt;
+    if ((slot >> 32) != hash) continue;
+    const std::size_t number = (slot & kNumberMask) - 1;
+    const Line line = LineAt(text, headers_[number]);
+    if (!NamesEqual(ParseLine(text, line).name, name)) continue;
+    const std::size_t body_end =
+        number + 1 < headers_.size() ? headers_[number + 1] : text.size();
+    return SectionSpan{line.begin, line.end, body_end};
+  }
+}
+
+void SectionIndex::Update(std::string_view old_text, std::string_view new_text,
+                          const Edit& edit) {
+  // The lines the edit touched: from the start of the line holding its first byte to the end
+  // of the line holding the first byte after it. Past that the new text is the old one moved
+  // by `delta` bytes.
+  const std::size_t old_after = edit.offset + edit.erase;
+  std::size_t region_begin = edit.offset;
+  while (region_begin > 0 && old_text[region_begin - 1] != '\n') --region_begin;
+  std::size_t old_region_end = old_text.size();
+  if (old_after < old_text.size()) {
+    const void* newline = std::memchr(old_text.data() + old_after, '\n',
+                                      old_text.size() - old_after);
+    if (newline != nullptr) {
+      old_region_end =
+          static_cast<std::size_t>(static_cast<const char*>(newline) - old_text.data()) + 1;
+    }
+  }
+  const std::ptrdiff_t delta = static_cast<std::ptrdiff_t>(new_text.size()) -
+                               static_cast<std::ptrdiff_t>(old_text.size());
+  const std::size_t new_region_end =
+      static_cast<std::size_t>(static_cast<std::ptrdiff_t>(old_region_end) + delta);
+
+  const auto first_old = std::lower_bound(headers_.begin(), headers_.end(), region_begin);
+  const auto after_old = std::lower_bound(first_old, headers_.end(), old_region_end);
+  std::vector<std::size_t> new_headers;
+  ScanHeaders(new_text, region_begin, new_region_end,
+              [&new_headers](std::size_t offset, std::string_view) {
+                new_headers.push_back(offset);
+              });
+
+  bool same_names = static_cast<std::size_t>(after_old - first_old) == new_headers.size();
+  for (std::size_t i = 0; same_names && i < new_headers.size(); ++i) {
+    same_names = HeaderName(old_text, first_old[static_cast<std::ptrdiff_t>(i)]) ==
+                 HeaderName(new_text, new_headers[i]);
+  }
+  if (same_names) {
+    // The common case: a value changed or a key was added; headers only move.
+    std::copy(new_headers.begin(), new_headers.end(), first_old);
+    for (auto at = after_old; at != headers_.end(); ++at) {
+      *at = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(*at) + delta);
+    }
+    return;
+  }
+  if (first_old == headers_.end()) {
+    // A section appended at the end.
+    const std::size_t first_new = headers_.size();
+    headers_.insert(headers_.end(), new_headers.begin(), new_headers.end());
+    Grow();
+    for (std::size_t number = first_new; number < headers_.size(); ++number) {
+      Insert(new_text, HeaderName(new_text, headers_[number]), static_cast<std::uint32_t>(number));
+    }
+    return;
+  }
+  Build(new_text);
+}
+
+}  // namespace platform::profile
