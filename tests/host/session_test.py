@@ -46,9 +46,14 @@ class Host:
         cqapi = "cqapi.dll" if windows else "cqapi.so"
         self.timeout = 300 if windows else 60
         self.dir = tempfile.mkdtemp(prefix="robothost-test-")
-        for name in (self.exe_name, self.plugin_name, cqapi):
-            shutil.copy2(os.path.join(build_dir, name), os.path.join(self.dir, name))
-        shutil.copytree(os.path.join(build_dir, "examples"), os.path.join(self.dir, "examples"))
+        try:
+            for name in (self.exe_name, self.plugin_name, cqapi):
+                shutil.copy2(os.path.join(build_dir, name), os.path.join(self.dir, name))
+            shutil.copytree(os.path.join(build_dir, "examples"),
+                            os.path.join(self.dir, "examples"))
+        except OSError as error:
+            self.close()
+            raise Failure("not built (build the robothost target first): %s" % error)
 
     def close(self):
         shutil.rmtree(self.dir, ignore_errors=True)
@@ -345,14 +350,16 @@ def main():
     parser.add_argument("--case", required=True, choices=sorted(CASES))
     parser.add_argument("--wine", help="run robothost.exe through this Wine launcher")
     options = parser.parse_args()
-    host = Host(options.build_dir, options.wine and os.path.abspath(options.wine))
+    host = None
     try:
+        host = Host(options.build_dir, options.wine and os.path.abspath(options.wine))
         CASES[options.case](host)
     except (Failure, subprocess.TimeoutExpired) as failure:
         print("FAIL %s: %s" % (options.case, failure))
         return 1
     finally:
-        host.close()
+        if host is not None:
+            host.close()
     print("ok %s" % options.case)
     return 0
 
