@@ -50,6 +50,14 @@ std::int64_t Fields::Number() {
   return static_cast<std::int64_t>(value);
 }
 
+std::string_view Fields::Rest() {
+  const std::string_view rest = position_ < rest_.size() ? rest_.substr(position_) : std::string_view();
+  position_ = rest_.size() + 1;
+  blocks_.push_back(std::make_unique<char[]>(rest.size()));
+  if (!rest.empty()) std::memcpy(blocks_.back().get(), rest.data(), rest.size());
+  return std::string_view(blocks_.back().get(), rest.size());
+}
+
 const std::string& RunDirectory() {
   static test_support::TempDir* directory = [] {
     auto* made = new test_support::TempDir();

@@ -29,6 +29,9 @@ class Fields {
   // so seeds can name the extremes; 0 for an empty field or one without digits.
   std::int64_t Number();
 
+  // Everything after the fields taken so far, zero bytes included (for file contents).
+  std::string_view Rest();
+
   // Whether any field is left.
   bool more() const { return position_ < rest_.size(); }
 

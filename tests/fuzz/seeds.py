@@ -125,6 +125,39 @@ EXPORTS = [
     call(13, 0, b"\x81", b"", b"\xfe", b"", b""),
 ]
 
+# profile_reader: flags (bit 0: also read every pair the file names; bit 1: a long value), the
+# section, the key and the default, then the file's bytes.
+PET_FILE = gbk("[等级设置]\r\n等级1=蛋\r\n等级2=幼崽\r\n等级10=神话\r\n"
+               "[10001]\r\n时间=2014/3/1\r\n喂养次数=4\r\n总经验=40\r\n")
+ODD_FILE = (b"top=before any section\n[ a b ]\nk = v \n;[10001]\n[A B]\nk=second\n"
+            b"[q]\nd=\"quoted\"\ns='single'\ne=\ncount=1=2\n  [x\x81]y]\nz=1\n"
+            b"[last]\r\nnobreak=yes")
+PROFILE_READER = [
+    seed(1, gbk("10001"), gbk("总经验"), "0") + b"\0" + PET_FILE,
+    seed(1, gbk("等级设置"), gbk("等级3"), "none") + b"\0" + PET_FILE,
+    seed(1, "a b", "K", "none") + b"\0" + ODD_FILE,
+    seed(1, "q", "e", "none") + b"\0" + ODD_FILE,
+    seed(1, b"x\x81]y", "z", "none") + b"\0" + ODD_FILE,
+    seed(0, "s", "k", "") + b"\0" + b"[s]\r\nk=\0zero\r\n",
+    seed(2, "", "", "") + b"\0" + b"abc",
+]
+
+# profile_writer: flags (1 + flags % 4 writes), a section, a key and a value per write, then the
+# file's bytes.
+PROFILE_WRITER = [
+    seed(0, "10001", gbk("时间"), "2014/3/2") + b"\0" + PET_FILE,
+    seed(0, "10002", gbk("喂养次数"), "1") + b"\0" + PET_FILE,
+    seed(0, gbk("等级设置"), gbk("等级3"), gbk("少年")) + b"\0" + PET_FILE,
+    seed(0, "A B", "k", "new") + b"\0" + ODD_FILE,
+    seed(0, "last", "added", "1") + b"\0" + ODD_FILE,
+    seed(0, "q", "d", "x=y") + b"\0" + ODD_FILE,
+    seed(0, "new", "k", "") + b"\0" + b"[s]\r\nk=v",
+    seed(0, "s", "k", "v2") + b"\0" + b"",
+    seed(3, "10001", gbk("总经验"), "20", "10001", gbk("时间"), "2014/3/2", "10001",
+         gbk("喂养次数"), "2", "10002", gbk("总经验"), "10") + b"\0" + PET_FILE,
+    seed(2, "a", "k", "1", "A", "K", "2", "b", "k", "3") + b"\0" + b"[a]\n[b]\nk=0",
+]
+
 CORPORA = {
     "text": TEXT,
     "numbers": NUMBERS,
@@ -132,6 +165,8 @@ CORPORA = {
     "host_descriptor": HOST_DESCRIPTOR,
     "host_trigger": HOST_TRIGGER,
     "exports": EXPORTS,
+    "profile_reader": PROFILE_READER,
+    "profile_writer": PROFILE_WRITER,
 }
 
 
