@@ -3,8 +3,14 @@
 
 namespace console {
 
-// Creates and shows the console window, or brings it forward when it exists. Never waits for
-// the operator; a platform without windows does nothing.
+// Creates and shows the console window, or brings it forward when it exists: a minimised
+// window is restored, a window hidden by the hotkey is shown again, an open one is activated;
+// its boxes keep what the operator typed. Never waits for the operator. On a platform without
+// windows it does nothing.
 void OpenConsoleWindow();
+
+// Destroys the console window if it is open, and releases what the window facility holds, so
+// nothing of the window refers to the module after it is unloaded.
+void CloseConsoleWindow();
 
 }  // namespace console
