@@ -4,9 +4,11 @@
 // other process (see main).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "child_process.h"
@@ -46,8 +48,29 @@ std::string QueryReply(const std::string& level, const std::string& total, const
          count + "次";
 }
 
+// Texts cross the command line as hexadecimal digits, safe from any code page conversion.
+std::string ToHex(std::string_view bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (const char c : bytes) {
+    hex += kDigits[static_cast<unsigned char>(c) >> 4];
+    hex += kDigits[static_cast<unsigned char>(c) & 15];
+  }
+  return hex;
+}
+
+std::string FromHex(std::string_view hex) {
+  auto value = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+  std::string bytes;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes += static_cast<char>(value(hex[i]) * 16 + value(hex[i + 1]));
+  }
+  return bytes;
+}
+
 // Runs this program again as another process that writes or deletes a profile file.
-void InOtherProcess(const std::vector<std::string>& arguments) {
+void InOtherProcess(std::vector<std::string> arguments) {
+  if (arguments.size() > 3) arguments[3] = ToHex(arguments[3]);
   const test_support::ChildResult child =
       test_support::RunChildProcess(test_support::CurrentProgramPath(), arguments, {});
   ASSERT_EQ(child.exit_code, 0) << child.output;
@@ -73,15 +96,18 @@ TEST_F(ProfileFaultTest, MissingConfigDirectoryMakesEveryUserNewOnEveryCall) {
 TEST_F(ProfileFaultTest, ProfileFileThatIsADirectoryReadsAsMissingAndIsLeftAlone) {
   test_support::RunDirectoryFixture run;
   const fs::path config = run.path() / "config";
-  fs::create_directory(run.ProfilePath(kPetFile));
-  fs::create_directory(run.ProfilePath(kWorkFile));
+  // The file system's own spelling of the names (the module's texts are GBK).
+  const fs::path pet_directory = config / u8"宠物系统.ini";
+  const fs::path work_directory = config / u8"工作配置.ini";
+  ASSERT_TRUE(fs::create_directory(pet_directory));
+  ASSERT_TRUE(fs::create_directory(work_directory));
   for (int call = 0; call < 2; ++call) {
     EXPECT_EQ(Feed("10001"), kFirstFeedNoNames) << call;
     EXPECT_EQ(Query("10001"), "") << call;
     EXPECT_EQ(Work("10001"), kFirstWorkNoTitles) << call;
   }
-  EXPECT_TRUE(fs::is_directory(run.ProfilePath(kPetFile)));
-  EXPECT_TRUE(fs::is_directory(run.ProfilePath(kWorkFile)));
+  EXPECT_TRUE(fs::is_directory(pet_directory));
+  EXPECT_TRUE(fs::is_directory(work_directory));
   // Failed writes leave nothing behind: no temporary files pile up beside the targets.
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(config)) left.push_back(entry.path().string());
@@ -135,23 +161,26 @@ TEST_F(ProfileFaultTest, WorkRecordChangedByAnotherProcessDecidesTheNextCall) {
   EXPECT_EQ(Work("10001"), kFirstWorkNoTitles);
 }
 
-// The other process: --write RUN_DIR pet|work CONTENT in-place|rename, --delete RUN_DIR pet|work.
+// The other process: --write RUN_DIR pet|work HEX_CONTENT in-place|rename, --delete RUN_DIR
+// pet|work. It reaches the file by the module's own path, through the C library, which takes
+// the path's bytes as the module does.
 int OtherProcess(int argc, char** argv) {
   const std::string action = argv[1];
   if (argc < 4) return 2;
   common::SetRunDirectory(argv[2]);
   const std::string path = common::ProfilePath(std::string(argv[3]) == "pet" ? kPetFile : kWorkFile);
-  if (action == "--delete") return fs::remove(path) ? 0 : 1;
+  if (action == "--delete") return std::remove(path.c_str()) == 0 ? 0 : 1;
   if (argc < 6) return 2;
+  const std::string content = FromHex(argv[4]);
   if (std::string(argv[5]) == "rename") {
     const std::string temporary = path + ".new";
-    test_support::WriteFile(temporary, argv[4]);
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    return error ? 1 : 0;
+    test_support::WriteFile(temporary, content);
+    // Where rename does not replace an existing file, the old one goes first.
+    if (std::rename(temporary.c_str(), path.c_str()) == 0) return 0;
+    return std::remove(path.c_str()) == 0 && std::rename(temporary.c_str(), path.c_str()) == 0 ? 0 : 1;
   }
-  test_support::WriteFile(path, argv[4]);
-  return test_support::ReadFile(path) == argv[4] ? 0 : 1;
+  test_support::WriteFile(path, content);
+  return test_support::ReadFile(path) == content ? 0 : 1;
 }
 
 }  // namespace
