@@ -44,6 +44,7 @@ struct Injection {
   bool short_writes = false;    // write one byte at a time
   std::int64_t stamp_ns = -1;   // reported as every file's mtime and ctime when >= 0
   std::int64_t now_ns = -1;     // the clock when >= 0
+  bool remote_file_system = false;  // report NFS, where the store does not watch files
 };
 
 Injection injected;
@@ -111,6 +112,12 @@ const profile::SystemCalls kInjected = {
       now->tv_nsec = static_cast<long>(injected.now_ns % kSecond);
       return 0;
     },
+    [](int fd) { return injected.remote_file_system ? 0x6969L : Real().file_system_type(fd); },
+    [](int flags) { return Hit("watch_init") ? -1 : Real().watch_init(flags); },
+    [](int watch_fd, const char* path, unsigned mask) {
+      return Hit("watch_add") ? -1 : Real().watch_add(watch_fd, path, mask);
+    },
+    [](int watch_fd, int watch) { return Real().watch_remove(watch_fd, watch); },
 };
 
 // Installs the injecting system calls and an empty cache for one test.
@@ -240,27 +247,80 @@ INSTANTIATE_TEST_SUITE_P(Changes, ProfileFreshness, testing::ValuesIn(Changes())
                            return std::string(param.param.name);
                          });
 
+// How the store came by its copy of a file, which decides how it checks a copy too recent to
+// trust: a watch on a file it wrote itself, or reading the file back.
+enum class Copy { kReadFromHandWrittenFile, kWritten, kWrittenOnRemoteFileSystem, kWrittenNoWatch };
+
+class ProfileRacyCopy : public ProfileStoreTest, public testing::WithParamInterface<Copy> {
+ protected:
+  void MakeCopy() {
+    switch (GetParam()) {
+      case Copy::kReadFromHandWrittenFile:
+        WriteFile(path_, "[s]\r\nk=old\r\n");
+        break;
+      case Copy::kWrittenOnRemoteFileSystem:
+        injected.remote_file_system = true;
+        ASSERT_TRUE(platform::WriteProfileString(path_, "s", "k", "old"));
+        break;
+      case Copy::kWrittenNoWatch:
+        injected.failing = "watch_add";
+        injected.failing_errno = ENOSPC;
+        injected.failures_left = 1000;
+        ASSERT_TRUE(platform::WriteProfileString(path_, "s", "k", "old"));
+        break;
+      case Copy::kWritten:
+        ASSERT_TRUE(platform::WriteProfileString(path_, "s", "k", "old"));
+        break;
+    }
+    ASSERT_EQ(Read("s", "k"), "old");
+  }
+};
+
 // A file system whose timestamps stand still within a tick: a same-size edit leaves the stat
-// exactly as it was, and only the racy-timestamp rule (compare the bytes while the stamp is
-// not older than the copy by a safe margin) can see it.
-TEST_F(ProfileStoreTest, SameSizeEditWithinTheTimestampTickIsSeen) {
+// exactly as it was, and only the racy-timestamp rule (check the copy while the stamp is not
+// older than the copy by a safe margin) can see it.
+TEST_P(ProfileRacyCopy, SameSizeEditWithinTheTimestampTickIsSeen) {
   struct Tick {
     std::int64_t stamp;
     std::int64_t now;
   };
   for (const Tick tick : {Tick{100 * kSecond, 100 * kSecond + kSecond / 2},  // whole seconds
                           Tick{100 * kSecond + 4000000, 100 * kSecond + 20000000}}) {  // 4 ms
+    std::filesystem::remove(path_);
     profile::ForgetCachedProfilesForTesting();
-    WriteFile(path_, "[s]\r\nk=old\r\n");
     injected.stamp_ns = tick.stamp;
     injected.now_ns = tick.now;
-    ASSERT_EQ(Read("s", "k"), "old");
+    MakeCopy();
     OverwriteInPlace(path_, 7, "NEW");
     EXPECT_EQ(Read("s", "k"), "NEW");
     OverwriteInPlace(path_, 7, "one");
     EXPECT_EQ(Read("s", "k"), "one");
   }
 }
+
+// While a copy is too recent to trust, a file the store wrote itself on a local file system
+// is checked through its watch, without reading it; any other copy is read back.
+TEST_P(ProfileRacyCopy, RecentCopyIsReadBackOnlyWithoutAWatch) {
+  injected.stamp_ns = 100 * kSecond + 4000000;
+  injected.now_ns = 100 * kSecond + 20000000;
+  MakeCopy();
+  injected.calls.clear();
+  for (int i = 0; i < 5; ++i) ASSERT_EQ(Read("s", "k"), "old");
+  EXPECT_EQ(injected.calls["open"], GetParam() == Copy::kWritten ? 0 : 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, ProfileRacyCopy,
+                         testing::Values(Copy::kReadFromHandWrittenFile, Copy::kWritten,
+                                         Copy::kWrittenOnRemoteFileSystem, Copy::kWrittenNoWatch),
+                         [](const testing::TestParamInfo<Copy>& param) {
+                           switch (param.param) {
+                             case Copy::kReadFromHandWrittenFile: return "ReadFromHandWrittenFile";
+                             case Copy::kWritten: return "Written";
+                             case Copy::kWrittenOnRemoteFileSystem: return "WrittenOnRemote";
+                             case Copy::kWrittenNoWatch: return "WrittenWithoutWatch";
+                           }
+                           return "";
+                         });
 
 // Once the file's stamp lies safely in the past, a read of the unchanged file is one stat.
 TEST_F(ProfileStoreTest, UnchangedSettledFileCostsOneStat) {

@@ -1,10 +1,15 @@
-// Profile files on POSIX: a reader and a crash-safe writer of our own for the Windows INI form.
+// Profile files on POSIX: a reader and a crash-safe writer of our own for the Windows INI form,
+// with the few files the module uses kept in memory and checked against the disk on every use.
 #include "platform/profile.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/inotify.h>
+#include <sys/vfs.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -30,9 +35,27 @@ namespace {
 int RealOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
 int RealClock(struct timespec* now) { return ::clock_gettime(CLOCK_REALTIME, now); }
 
-constexpr SystemCalls kRealSystemCalls = {RealOpen, ::close,  ::read,   ::write,
-                                          ::stat,   ::fstat,  ::fchmod, ::fsync,
-                                          ::rename, ::unlink, ::flock,  RealClock};
+#if defined(__linux__)
+long RealFileSystemType(int fd) {
+  struct statfs status {};
+  return ::fstatfs(fd, &status) == 0 ? static_cast<long>(status.f_type) : -1;
+}
+int RealWatchInit(int flags) { return ::inotify_init1(flags); }
+int RealWatchAdd(int watch_fd, const char* path, unsigned mask) {
+  return ::inotify_add_watch(watch_fd, path, mask);
+}
+int RealWatchRemove(int watch_fd, int watch) { return ::inotify_rm_watch(watch_fd, watch); }
+#else
+long RealFileSystemType(int) { return -1; }
+int RealWatchInit(int) { return errno = ENOSYS, -1; }
+int RealWatchAdd(int, const char*, unsigned) { return errno = ENOSYS, -1; }
+int RealWatchRemove(int, int) { return errno = ENOSYS, -1; }
+#endif
+
+constexpr SystemCalls kRealSystemCalls = {
+    RealOpen,  ::close,  ::read,      ::write,           ::stat,        ::fstat,
+    ::fchmod,  ::fsync,  ::rename,    ::unlink,          ::flock,       RealClock,
+    RealFileSystemType, RealWatchInit, RealWatchAdd, RealWatchRemove};
 
 SystemCalls current_calls = kRealSystemCalls;
 
@@ -42,15 +65,13 @@ const SystemCalls& Sys() { return current_calls; }
 class Fd {
  public:
   explicit Fd(int fd = -1) : fd_(fd) {}
-  ~Fd() { Reset(); }
+  ~Fd() {
+    if (fd_ >= 0) Sys().close(fd_);
+  }
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
-  void Reset(int fd = -1) {
-    if (fd_ >= 0) Sys().close(fd_);
-    fd_ = fd;
-  }
 
  private:
   int fd_;
@@ -86,32 +107,96 @@ std::int64_t Now() {
   return Nanoseconds(now);
 }
 
-// Whether a copy of a file read at `read_at` (the clock just before the read) can be trusted for
-// as long as the file's stamp stays the same. A change made after the read can still carry the
-// same timestamps when it falls within the timestamp tick of the last change before it (git's
-// "racy" index entries): the file system stamps files from a coarse clock (a scheduler tick,
-// or whole seconds on file systems without sub-second times). So the copy is settled only when
-// the file's last change lies more than one such tick before the read; until then every use
-// compares the copy with the file's bytes. Whole-second stamps (both nanosecond parts zero)
-// get a margin of three seconds, for FAT's two-second stamps; finer ones 50 ms, for a tick of
-// up to 10 ms on the coarse kernel clock and on exFAT.
-bool Settled(const FileStamp& stamp, std::int64_t read_at) {
+// Whether a copy of a file taken at `taken_at` (the clock just before the file was read, or
+// just after the store renamed it into place) can be trusted for as long as the file's stamp
+// stays the same. A later change can still carry the same timestamps when it falls within the
+// timestamp tick of the last change before it (git's "racy" index entries): the file system
+// stamps files from a coarse clock (a scheduler tick, or whole seconds on file systems without
+// sub-second times). So the copy is settled only when the file's last change lies more than
+// one such tick before the copy was taken; until then every use checks the copy against the
+// file. Whole-second stamps (both nanosecond parts zero) get a margin of three seconds, for
+// FAT's two-second stamps; finer ones 50 ms, for a tick of up to 10 ms on the coarse kernel
+// clock and on exFAT, with room to spare.
+bool Settled(const FileStamp& stamp, std::int64_t taken_at) {
   const bool whole_seconds = stamp.mtime_ns % 1000000000 == 0 && stamp.ctime_ns % 1000000000 == 0;
   const std::int64_t margin = whole_seconds ? 3000000000 : 50000000;
-  return std::max(stamp.mtime_ns, stamp.ctime_ns) < read_at - margin;
+  return std::max(stamp.mtime_ns, stamp.ctime_ns) < taken_at - margin;
+}
+
+// --- Watches on files the store has just written ---------------------------------------------
+//
+// Right after a write the file's stamp is too recent to trust (see Settled), and checking the
+// copy by reading the whole file again on every use would cost more than the write. Instead
+// the store asks the kernel to watch the new file from before it is renamed into place, when
+// its bytes are exactly the store's copy and only the store knows it: as long as no event but
+// our own rename arrives, nobody has changed it. This only holds where every change passes
+// through this kernel, so it is used on local file systems only; elsewhere, and when watching
+// fails, the store reads the file back instead.
+
+constexpr unsigned kWatchedEvents = 0x2 | 0x4 | 0x400 | 0x800;  // modify, attrib, delete, move
+constexpr unsigned kMoveSelf = 0x800;
+constexpr unsigned kIgnored = 0x8000;
+constexpr unsigned kQueueOverflow = 0x4000;
+
+// Local file systems whose times the kernel stamps and whose every change inotify reports:
+// ext2/3/4, XFS, Btrfs, tmpfs, F2FS.
+bool WatchableFileSystem(int directory_fd) {
+  switch (Sys().file_system_type(directory_fd)) {
+    case 0xEF53:
+    case 0x58465342:
+    case 0x9123683E:
+    case 0x01021994:
+    case static_cast<long>(0xF2F52010):
+      return true;
+    default:
+      return false;
+  }
+}
+
+int watch_fd = -1;
+bool watching_failed = false;
+
+// Starts watching the file at `path`; -1 when that cannot be done.
+int Watch(const std::string& path) {
+  if (watch_fd < 0) {
+    if (watching_failed) return -1;
+    watch_fd = Sys().watch_init(O_NONBLOCK | O_CLOEXEC);
+    if (watch_fd < 0) {
+      watching_failed = true;
+      return -1;
+    }
+  }
+  return Sys().watch_add(watch_fd, path.c_str(), kWatchedEvents);
+}
+
+void Unwatch(int watch) {
+  if (watch >= 0 && watch_fd >= 0) Sys().watch_remove(watch_fd, watch);
 }
 
 // One profile file as the store last saw it: its bytes, their section index, and the stamp of
 // the file they were read from or written to.
 struct CachedFile {
+  CachedFile() = default;
+  CachedFile(const CachedFile&) = delete;
+  CachedFile& operator=(const CachedFile&) = delete;
+  ~CachedFile() { StopWatching(); }
+
+  void StopWatching() {
+    Unwatch(watch);
+    watch = -1;
+  }
+
   std::string path;
   std::string content;
-  std::string spare;  // the buffer of the previous content, reused by the next write
   SectionIndex index;
   FileStamp stamp;
   mode_t mode = 0;
   bool settled = false;
   std::uint64_t last_use = 0;
+  // The watch on a file the store wrote, while its stamp is too recent to trust.
+  int watch = -1;
+  int own_moves = 0;     // rename events of our own still to come
+  bool changed = false;  // an event not of our own arrived
 };
 
 // The few files the module uses stay in memory, least recently used out first.
@@ -120,6 +205,33 @@ constexpr std::size_t kCachedFiles = 8;
 std::mutex cache_mutex;
 std::vector<std::unique_ptr<CachedFile>> cache;
 std::uint64_t use_counter = 0;
+
+// Reads every pending watch event and marks the files they concern.
+void DrainWatchEvents() {
+  if (watch_fd < 0) return;
+  alignas(inotify_event) char buffer[4096];
+  for (;;) {
+    const ssize_t got = Sys().read(watch_fd, buffer, sizeof buffer);
+    if (got <= 0) return;  // EAGAIN: nothing more
+    for (std::size_t at = 0; at + sizeof(inotify_event) <= static_cast<std::size_t>(got);) {
+      inotify_event event;
+      std::memcpy(&event, buffer + at, sizeof event);
+      at += sizeof event + event.len;
+      for (const auto& file : cache) {
+        if ((event.mask & kQueueOverflow) != 0) {
+          file->changed = true;
+        } else if (file->watch == event.wd) {
+          if ((event.mask & kMoveSelf) != 0 && file->own_moves > 0) {
+            --file->own_moves;
+          } else {
+            file->changed = true;
+            if ((event.mask & kIgnored) != 0) file->watch = -1;  // the kernel dropped it
+          }
+        }
+      }
+    }
+  }
+}
 
 CachedFile* FindCached(const std::string& path) {
   for (const auto& file : cache) {
@@ -148,6 +260,8 @@ CachedFile& AddCached(const std::string& path) {
   file.last_use = ++use_counter;
   return file;
 }
+
+// --- Reading --------------------------------------------------------------------------------
 
 int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
   int fd;
@@ -187,6 +301,95 @@ ssize_t ReadFully(int fd, char* buffer, std::size_t size) {
   return true;
 }
 
+enum class Freshness { kReady, kMissing, kUnreadable };
+
+// Reads the file at `path` afresh into the cache.
+Freshness Load(const std::string& path, CachedFile*& file) {
+  file = nullptr;
+  const std::int64_t taken_at = Now();
+  const Fd fd(OpenRetrying(path.c_str(), O_RDONLY));
+  if (!fd.valid()) {
+    const bool missing = errno == ENOENT;
+    Forget(path);
+    return missing ? Freshness::kMissing : Freshness::kUnreadable;
+  }
+  struct stat status {};
+  if (Sys().fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    Forget(path);
+    return Freshness::kUnreadable;
+  }
+  CachedFile& fresh = AddCached(path);
+  if (!ReadAll(fd.get(), static_cast<std::size_t>(status.st_size), fresh.content)) {
+    Forget(path);
+    return Freshness::kUnreadable;
+  }
+  fresh.index.Build(fresh.content);
+  fresh.stamp = StampOf(status);
+  fresh.mode = status.st_mode;
+  fresh.settled = Settled(fresh.stamp, taken_at);
+  file = &fresh;
+  return Freshness::kReady;
+}
+
+// Whether the file at `file->path` still holds exactly the cached bytes, by reading it.
+bool SameBytes(const CachedFile& file) {
+  static char chunk[1 << 18];
+  const Fd fd(OpenRetrying(file.path.c_str(), O_RDONLY));
+  struct stat status {};
+  if (!fd.valid() || Sys().fstat(fd.get(), &status) != 0 || !(StampOf(status) == file.stamp)) {
+    return false;
+  }
+  for (std::size_t offset = 0;;) {
+    const ssize_t got = ReadFully(fd.get(), chunk, sizeof chunk);
+    if (got < 0) return false;
+    const auto length = static_cast<std::size_t>(got);
+    if (length > file.content.size() - offset ||
+        std::memcmp(chunk, file.content.data() + offset, length) != 0) {
+      return false;
+    }
+    offset += length;
+    if (length < sizeof chunk) return offset == file.content.size();
+  }
+}
+
+// Checks the copy of a file whose stamp has not moved but is too recent to trust (see
+// Settled): through the watch when the store wrote the file itself, else by comparing bytes.
+// Reloads the file when it differs.
+Freshness Verify(CachedFile*& file) {
+  const std::int64_t taken_at = Now();
+  if (file->watch >= 0) {
+    DrainWatchEvents();
+    if (file->watch >= 0 && !file->changed) {
+      file->settled = Settled(file->stamp, taken_at);
+      if (file->settled) file->StopWatching();
+      return Freshness::kReady;
+    }
+    file->StopWatching();
+  }
+  if (!SameBytes(*file)) return Load(std::string(file->path), file);
+  file->settled = Settled(file->stamp, taken_at);
+  return Freshness::kReady;
+}
+
+// Brings the cached copy of `path` up to date with the file: one stat when nothing changed
+// since a settled copy was taken, a check of the copy when it is too recent to trust, a fresh
+// read otherwise. `file` is the cached copy when the result is kReady.
+Freshness Refresh(const std::string& path, CachedFile*& file) {
+  file = nullptr;
+  struct stat status {};
+  if (Sys().stat(path.c_str(), &status) != 0) {
+    const bool missing = errno == ENOENT || errno == ENOTDIR;
+    Forget(path);
+    return missing ? Freshness::kMissing : Freshness::kUnreadable;
+  }
+  CachedFile* cached = FindCached(path);
+  if (cached == nullptr || !(cached->stamp == StampOf(status))) return Load(path, file);
+  file = cached;
+  return file->settled ? Freshness::kReady : Verify(file);
+}
+
+// --- Writing --------------------------------------------------------------------------------
+
 [[nodiscard]] bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t put = Sys().write(fd, bytes.data(), bytes.size());
@@ -203,84 +406,6 @@ ssize_t ReadFully(int fd, char* buffer, std::size_t size) {
   return true;
 }
 
-enum class Freshness { kReady, kMissing, kUnreadable };
-
-// Reads the file at `path` afresh into the cache.
-Freshness Load(const std::string& path, CachedFile*& file) {
-  file = nullptr;
-  const std::int64_t read_at = Now();
-  const Fd fd(OpenRetrying(path.c_str(), O_RDONLY));
-  if (!fd.valid()) {
-    Forget(path);
-    return errno == ENOENT ? Freshness::kMissing : Freshness::kUnreadable;
-  }
-  struct stat status {};
-  if (Sys().fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-    Forget(path);
-    return Freshness::kUnreadable;
-  }
-  CachedFile& fresh = AddCached(path);
-  if (!ReadAll(fd.get(), static_cast<std::size_t>(status.st_size), fresh.content)) {
-    Forget(path);
-    return Freshness::kUnreadable;
-  }
-  fresh.index.Build(fresh.content);
-  fresh.stamp = StampOf(status);
-  fresh.mode = status.st_mode;
-  fresh.settled = Settled(fresh.stamp, read_at);
-  file = &fresh;
-  return Freshness::kReady;
-}
-
-// Compares the cached bytes of a file whose stamp has not moved with the file itself; see
-// Settled for why a stamp alone cannot be trusted yet. Reloads the file when it differs.
-Freshness Verify(CachedFile*& file) {
-  static char chunk[1 << 18];
-  const std::int64_t read_at = Now();
-  bool same = false;
-  {
-    const Fd fd(OpenRetrying(file->path.c_str(), O_RDONLY));
-    struct stat status {};
-    if (fd.valid() && Sys().fstat(fd.get(), &status) == 0 && StampOf(status) == file->stamp) {
-      same = true;
-      for (std::size_t offset = 0; same;) {
-        const ssize_t got = ReadFully(fd.get(), chunk, sizeof chunk);
-        if (got < 0) {
-          same = false;
-          break;
-        }
-        const auto length = static_cast<std::size_t>(got);
-        same = length <= file->content.size() - offset &&
-               std::memcmp(chunk, file->content.data() + offset, length) == 0;
-        offset += length;
-        if (length < sizeof chunk) {
-          same = same && offset == file->content.size();
-          break;
-        }
-      }
-    }
-  }
-  if (!same) return Load(std::string(file->path), file);
-  file->settled = Settled(file->stamp, read_at);
-  return Freshness::kReady;
-}
-
-// Brings the cached copy of `path` up to date with the file: one stat when nothing changed
-// since a settled copy was taken, a comparison with the file's bytes when the copy is too recent
-// to trust, a fresh read otherwise. `file` is the cached copy when the result is kReady.
-Freshness Refresh(const std::string& path, CachedFile*& file) {
-  file = nullptr;
-  struct stat status {};
-  if (Sys().stat(path.c_str(), &status) != 0) {
-    Forget(path);
-    return errno == ENOENT ? Freshness::kMissing : Freshness::kUnreadable;
-  }
-  CachedFile* cached = FindCached(path);
-  if (cached == nullptr || !(cached->stamp == StampOf(status))) return Load(path, file);
-  file = cached;
-  return file->settled ? Freshness::kReady : Verify(file);
-}
-
 struct PathParts {
   std::string directory;
   std::string base;
@@ -290,42 +415,6 @@ PathParts SplitPath(const std::string& path) {
   const std::string::size_type slash = path.rfind('/');
   if (slash == std::string::npos) return {".", path};
   return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
-}
-
-// Replaces the file at `path` by `content` so that whatever moment the process dies, and
-// whatever fails on the way (a full disk, a read-only directory), the file holds either all of
-// its old bytes or all of its new ones. The bytes go to a temporary file in the same directory
-// (a rename cannot cross file systems) and are flushed to disk before the rename, since after
-// a power cut a renamed file whose data never reached the disk can come back empty; the
-// directory is flushed last (by the caller, once the cache is updated), so the rename itself
-// survives a power cut. `locked`: the caller holds the directory's lock. `old_mode`: the
-// permissions of the file replaced, if any. On success `status` describes the new file.
-[[nodiscard]] bool ReplaceFile(const std::string& path, const PathParts& parts, bool locked,
-                               std::optional<mode_t> old_mode, std::string_view content,
-                               struct stat& status) {
-  // Under the directory lock one name serves every write, and a temporary file that a killed
-  // writer left behind is simply reused; without the lock each process needs a name of its own.
-  std::string temporary = parts.directory + "/." + parts.base;
-  if (!locked) temporary += "." + std::to_string(::getpid());
-  temporary += ".tmp";
-  const Fd fd(OpenRetrying(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666));
-  if (!fd.valid()) return false;
-  if (old_mode) {
-    // Keep the permissions of the file being replaced; failing that only loses those.
-    static_cast<void>(Sys().fchmod(fd.get(), *old_mode & 07777));
-  }
-  const bool ok = WriteAll(fd.get(), content) && Sys().fsync(fd.get()) == 0 &&
-                  Sys().rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    const int saved = errno;
-    Sys().unlink(temporary.c_str());
-    errno = saved;
-    return false;
-  }
-  // The rename moved the new file's ctime, so its stamp is taken after it. Should that fail,
-  // a zero stamp matches no file and the next use reads the file again.
-  if (Sys().fstat(fd.get(), &status) != 0) status = {};
-  return true;
 }
 
 // The file a write must replace: the target of `path` when it is a symbolic link, so that the
@@ -338,6 +427,55 @@ std::string WriteTarget(const std::string& path) {
   return resolved;
 }
 
+struct Replacement {
+  struct stat status {};  // the new file's
+  int watch = -1;         // the watch on it, if any
+};
+
+// Replaces the file at `path` by the concatenation of `pieces` so that whatever moment the
+// process dies, and whatever fails on the way (a full disk, a read-only directory), the file
+// holds either all of its old bytes or all of its new ones. The bytes go to a temporary file
+// in the same directory (a rename cannot cross file systems) and are flushed to disk before the
+// rename, since after a power cut a renamed file whose data never reached the disk can come
+// back empty; the caller flushes the directory last, so that the rename itself survives a power
+// cut. `locked`: the caller holds the directory's lock. `old_mode`: the permissions of the file
+// replaced, if any. `watch`: watch the new file (see Watch).
+[[nodiscard]] std::optional<Replacement> ReplaceFile(const std::string& path,
+                                                     const PathParts& parts, bool locked,
+                                                     std::optional<mode_t> old_mode,
+                                                     const std::vector<std::string_view>& pieces,
+                                                     bool watch) {
+  // Under the directory lock one name serves every write, and a temporary file that a killed
+  // writer left behind is simply reused; without the lock each process needs a name of its own.
+  std::string temporary = parts.directory;
+  temporary.append("/.").append(parts.base);
+  if (!locked) temporary.append(".").append(std::to_string(::getpid()));
+  temporary.append(".tmp");
+  const Fd fd(OpenRetrying(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666));
+  if (!fd.valid()) return std::nullopt;
+  if (old_mode) {
+    // Keep the permissions of the file being replaced; failing that only loses those.
+    static_cast<void>(Sys().fchmod(fd.get(), *old_mode & 07777));
+  }
+  Replacement done;
+  bool ok = true;
+  for (const std::string_view piece : pieces) ok = ok && WriteAll(fd.get(), piece);
+  ok = ok && Sys().fsync(fd.get()) == 0;
+  if (ok && watch) done.watch = Watch(temporary);
+  ok = ok && Sys().rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    const int saved = errno;
+    Unwatch(done.watch);
+    Sys().unlink(temporary.c_str());
+    errno = saved;
+    return std::nullopt;
+  }
+  // The rename moved the new file's ctime, so its stamp is taken after it. Should that fail,
+  // a zero stamp matches no file and the next use reads the file again.
+  if (Sys().fstat(fd.get(), &done.status) != 0) done.status = {};
+  return done;
+}
+
 }  // namespace
 
 const SystemCalls& RealSystemCalls() { return kRealSystemCalls; }
@@ -346,6 +484,9 @@ SystemCalls& CurrentSystemCalls() { return current_calls; }
 void ForgetCachedProfilesForTesting() {
   const std::lock_guard lock(cache_mutex);
   cache.clear();
+  if (watch_fd >= 0) Sys().close(watch_fd);
+  watch_fd = -1;
+  watching_failed = false;
 }
 
 }  // namespace profile
@@ -393,29 +534,28 @@ bool WriteProfileString(const std::string& path, const std::string& section,
   const std::optional<Edit> edit = PlanWrite(old_text, span, *request);
   if (!edit) return true;
 
-  std::string new_text = file != nullptr ? std::move(file->spare) : std::string();
-  new_text.assign(old_text.substr(0, edit->offset));
-  new_text.append(edit->insert);
-  new_text.append(old_text.substr(edit->offset + edit->erase));
-  struct stat status {};
-  if (!ReplaceFile(target, parts, locked,
-                   file != nullptr ? std::optional<mode_t>(file->mode) : std::nullopt, new_text,
-                   status)) {
-    if (file != nullptr && file == FindCached(target)) file->spare = std::move(new_text);
-    return false;
-  }
+  const std::optional<Replacement> replaced = ReplaceFile(
+      target, parts, locked, file != nullptr ? std::optional<mode_t>(file->mode) : std::nullopt,
+      {old_text.substr(0, edit->offset), edit->insert, old_text.substr(edit->offset + edit->erase)},
+      WatchableFileSystem(directory.get()));
+  if (!replaced) return false;
   if (file != nullptr) {
-    file->index.Update(old_text, new_text, *edit);
-    file->spare.swap(file->content);
-    file->content.swap(new_text);
+    const SectionIndex::PendingEdit pending = file->index.Prepare(old_text, *edit);
+    file->content.replace(edit->offset, edit->erase, edit->insert);
+    file->index.Apply(file->content, pending);
+    file->StopWatching();
   } else {
     file = &AddCached(target);
-    file->content.swap(new_text);
+    file->content = edit->insert;
     file->index.Build(file->content);
   }
-  file->stamp = StampOf(status);
-  file->mode = status.st_mode;
+  file->stamp = StampOf(replaced->status);
+  file->mode = replaced->status.st_mode;
+  file->watch = replaced->watch;
+  file->own_moves = replaced->watch >= 0 ? 1 : 0;
+  file->changed = false;
   file->settled = Settled(file->stamp, Now());
+  if (file->settled) file->StopWatching();
   // See ReplaceFile: without this the rename may not survive a power cut.
   return Sys().fsync(directory.get()) == 0;
 }

@@ -107,56 +107,65 @@ std::optional<SectionSpan> SectionIndex::Find(std::string_view text,
   }
 }
 
-void SectionIndex::Update(std::string_view old_text, std::string_view new_text,
-                          const Edit& edit) {
-  // The lines the edit touched: from the start of the line holding its first byte to the end
+SectionIndex::PendingEdit SectionIndex::Prepare(std::string_view old_text,
+                                                const Edit& edit) const {
+  // The lines the edit touches: from the start of the line holding its first byte to the end
   // of the line holding the first byte after it. Past that the new text is the old one moved
   // by `delta` bytes.
+  PendingEdit pending;
   const std::size_t old_after = edit.offset + edit.erase;
-  std::size_t region_begin = edit.offset;
-  while (region_begin > 0 && old_text[region_begin - 1] != '\n') --region_begin;
-  std::size_t old_region_end = old_text.size();
+  pending.region_begin = edit.offset;
+  while (pending.region_begin > 0 && old_text[pending.region_begin - 1] != '\n') {
+    --pending.region_begin;
+  }
+  pending.old_region_end = old_text.size();
   if (old_after < old_text.size()) {
-    const void* newline = std::memchr(old_text.data() + old_after, '\n',
-                                      old_text.size() - old_after);
+    const void* newline =
+        std::memchr(old_text.data() + old_after, '\n', old_text.size() - old_after);
     if (newline != nullptr) {
-      old_region_end =
+      pending.old_region_end =
           static_cast<std::size_t>(static_cast<const char*>(newline) - old_text.data()) + 1;
     }
   }
-  const std::ptrdiff_t delta = static_cast<std::ptrdiff_t>(new_text.size()) -
-                               static_cast<std::ptrdiff_t>(old_text.size());
-  const std::size_t new_region_end =
-      static_cast<std::size_t>(static_cast<std::ptrdiff_t>(old_region_end) + delta);
+  pending.delta = static_cast<std::ptrdiff_t>(edit.insert.size()) -
+                  static_cast<std::ptrdiff_t>(edit.erase);
+  const auto first = std::lower_bound(headers_.begin(), headers_.end(), pending.region_begin);
+  const auto after = std::lower_bound(first, headers_.end(), pending.old_region_end);
+  for (auto at = first; at != after; ++at) {
+    pending.old_names.emplace_back(HeaderName(old_text, *at));
+  }
+  return pending;
+}
 
-  const auto first_old = std::lower_bound(headers_.begin(), headers_.end(), region_begin);
-  const auto after_old = std::lower_bound(first_old, headers_.end(), old_region_end);
+void SectionIndex::Apply(std::string_view new_text, const PendingEdit& pending) {
+  const auto first = std::lower_bound(headers_.begin(), headers_.end(), pending.region_begin);
+  const auto after = first + static_cast<std::ptrdiff_t>(pending.old_names.size());
+  const std::size_t new_region_end = static_cast<std::size_t>(
+      static_cast<std::ptrdiff_t>(pending.old_region_end) + pending.delta);
   std::vector<std::size_t> new_headers;
-  ScanHeaders(new_text, region_begin, new_region_end,
-              [&new_headers](std::size_t offset, std::string_view) {
+  std::vector<std::string_view> new_names;
+  ScanHeaders(new_text, pending.region_begin, new_region_end,
+              [&](std::size_t offset, std::string_view name) {
                 new_headers.push_back(offset);
+                new_names.push_back(name);
               });
 
-  bool same_names = static_cast<std::size_t>(after_old - first_old) == new_headers.size();
-  for (std::size_t i = 0; same_names && i < new_headers.size(); ++i) {
-    same_names = HeaderName(old_text, first_old[static_cast<std::ptrdiff_t>(i)]) ==
-                 HeaderName(new_text, new_headers[i]);
-  }
-  if (same_names) {
+  if (new_names.size() == pending.old_names.size() &&
+      std::equal(new_names.begin(), new_names.end(), pending.old_names.begin())) {
     // The common case: a value changed or a key was added; headers only move.
-    std::copy(new_headers.begin(), new_headers.end(), first_old);
-    for (auto at = after_old; at != headers_.end(); ++at) {
-      *at = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(*at) + delta);
+    std::copy(new_headers.begin(), new_headers.end(), first);
+    for (auto at = after; at != headers_.end(); ++at) {
+      *at = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(*at) + pending.delta);
     }
     return;
   }
-  if (first_old == headers_.end()) {
+  if (first == headers_.end()) {
     // A section appended at the end.
     const std::size_t first_new = headers_.size();
     headers_.insert(headers_.end(), new_headers.begin(), new_headers.end());
     Grow();
     for (std::size_t number = first_new; number < headers_.size(); ++number) {
-      Insert(new_text, HeaderName(new_text, headers_[number]), static_cast<std::uint32_t>(number));
+      Insert(new_text, new_names[number - first_new], static_cast<std::uint32_t>(number));
     }
     return;
   }

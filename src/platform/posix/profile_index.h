@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,10 +22,21 @@ class SectionIndex {
   // index was built or last updated for; nothing when there is none.
   std::optional<SectionSpan> Find(std::string_view text, std::string_view name) const;
 
-  // Brings the index from `old_text` to `new_text`, which is `old_text` with `edit` applied.
-  // Costs a pass over the headers after the edit, or none when the edit is at the end; an
-  // edit that adds, removes or renames a header in the middle rebuilds the index.
-  void Update(std::string_view old_text, std::string_view new_text, const Edit& edit);
+  // What an edit does to the index, noted from the text before the edit.
+  struct PendingEdit {
+    std::size_t region_begin = 0;    // the start of the first line the edit touches
+    std::size_t old_region_end = 0;  // the end of the last such line, before the edit
+    std::ptrdiff_t delta = 0;        // how far the text after the edit moves
+    std::vector<std::string> old_names;  // the headers in the region, in order
+  };
+
+  // Notes what `edit` changes, from `old_text`, the text before it.
+  PendingEdit Prepare(std::string_view old_text, const Edit& edit) const;
+
+  // Brings the index to `new_text`, the text after the edit that `pending` describes. Costs a
+  // pass over the headers after the edit, or none when the edit is at the end; an edit that
+  // adds, removes or renames a header in the middle rebuilds the index.
+  void Apply(std::string_view new_text, const PendingEdit& pending);
 
   // The number of header lines, duplicates included.
   std::size_t header_count() const { return headers_.size(); }

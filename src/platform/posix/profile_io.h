@@ -22,6 +22,13 @@ struct SystemCalls {
   int (*flock)(int fd, int operation);
   // The wall clock the file system stamps files with (CLOCK_REALTIME).
   int (*clock_now)(struct timespec* now);
+  // The type of the file system holding `fd` (statfs's f_type), or -1.
+  long (*file_system_type)(int fd);
+  // Change notification (Linux inotify): inotify_init1, inotify_add_watch, inotify_rm_watch;
+  // each fails with ENOSYS where there is none.
+  int (*watch_init)(int flags);
+  int (*watch_add)(int watch_fd, const char* path, unsigned mask);
+  int (*watch_remove)(int watch_fd, int watch);
 };
 
 // The real system calls.
