@@ -322,6 +322,25 @@ INSTANTIATE_TEST_SUITE_P(Copies, ProfileRacyCopy,
                            return "";
                          });
 
+// A child process shares the parent's watch queue after fork; it must not take the events
+// the parent needs to see a change.
+TEST_F(ProfileStoreTest, ForkedChildLeavesTheParentsWatchEvents) {
+  injected.stamp_ns = 100 * kSecond + 4000000;
+  injected.now_ns = 100 * kSecond + 20000000;
+  const std::string other = (dir_.path() / "other.ini").string();
+  ASSERT_TRUE(platform::WriteProfileString(path_, "s", "k", "old"));
+  ASSERT_TRUE(platform::WriteProfileString(other, "s", "k", "other"));
+  OverwriteInPlace(path_, 7, "NEW");
+  // The child uses the other file only, which reads the event about the first, were it to
+  // read the shared queue.
+  const pid_t child = fork();
+  if (child == 0) _exit(platform::ReadProfileString(other, "s", "k", "") == "other" ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(Read("s", "k"), "NEW");
+}
+
 // Once the file's stamp lies safely in the past, a read of the unchanged file is one stat.
 TEST_F(ProfileStoreTest, UnchangedSettledFileCostsOneStat) {
   WriteFile(path_, "[s]\r\nk=v\r\n[t]\r\nk=w\r\n");

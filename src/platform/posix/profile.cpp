@@ -154,10 +154,23 @@ bool WatchableFileSystem(int directory_fd) {
 }
 
 int watch_fd = -1;
+pid_t watch_owner = 0;  // the process that made watch_fd
 bool watching_failed = false;
+
+void ForgetAllWatches();
+
+// A child process made by fork shares the parent's watch queue, and either could read the
+// other's events: the child lets go of it and checks its copies by reading the files.
+void LeaveInheritedWatches() {
+  if (watch_fd < 0 || watch_owner == ::getpid()) return;
+  Sys().close(watch_fd);
+  watch_fd = -1;
+  ForgetAllWatches();
+}
 
 // Starts watching the file at `path`; -1 when that cannot be done.
 int Watch(const std::string& path) {
+  LeaveInheritedWatches();
   if (watch_fd < 0) {
     if (watching_failed) return -1;
     watch_fd = Sys().watch_init(O_NONBLOCK | O_CLOEXEC);
@@ -165,6 +178,7 @@ int Watch(const std::string& path) {
       watching_failed = true;
       return -1;
     }
+    watch_owner = ::getpid();
   }
   return Sys().watch_add(watch_fd, path.c_str(), kWatchedEvents);
 }
@@ -206,8 +220,16 @@ std::mutex cache_mutex;
 std::vector<std::unique_ptr<CachedFile>> cache;
 std::uint64_t use_counter = 0;
 
+void ForgetAllWatches() {
+  for (const auto& file : cache) {
+    if (file->watch >= 0) file->changed = true;
+    file->watch = -1;
+  }
+}
+
 // Reads every pending watch event and marks the files they concern.
 void DrainWatchEvents() {
+  LeaveInheritedWatches();
   if (watch_fd < 0) return;
   alignas(inotify_event) char buffer[4096];
   for (;;) {
