@@ -6,6 +6,7 @@
 #include "config_setup.h"
 #include "descriptor.h"
 #include "encoding.h"
+#include "onebot/onebot_main.h"
 #include "platform.h"
 #include "plugin.h"
 #include "session.h"
@@ -136,8 +137,13 @@ void DropByteOrderMark(std::string& line) {
 
 int main(int argc, char** argv) {
   namespace platform = robothost::platform;
+  const std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
+  // "robothost onebot ..." connects the same host core to a OneBot v11 implementation.
+  if (!arguments.empty() && arguments.front() == "onebot") {
+    return robothost::onebot::RunOneBot({arguments.begin() + 1, arguments.end()});
+  }
   Options options;
-  if (!ParseOptions(platform::CommandLineArguments(argc, argv), options)) return kExitUsage;
+  if (!ParseOptions(arguments, options)) return kExitUsage;
   if (options.help) {
     platform::WriteOutput(Usage());
     return 0;

@@ -6,6 +6,7 @@ packages="cmake g++ make pkg-config python3 python3-pefile
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 xvfb xauth
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcurl4-openssl-dev
   faketime opencc libopencc-data clang libclang-rt-14-dev
+  libboost-dev nlohmann-json3-dev libssl-dev
   fonts-wqy-microhei fonts-wine imagemagick x11-apps locales util-linux g++-multilib qemu-user"
 missing=""
 for package in $packages; do

@@ -1,0 +1,721 @@
+// Boost.Beast transports: reverse WebSocket (one ApiChannel per connection), HTTP POST events
+// answered by quick operation, and the HTTP API. One network thread runs everything here; the
+// adapter's worker thread only calls ApiChannel::Call, which waits for the network thread.
+#include "network.h"
+
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
+
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/websocket.hpp>
+#include <chrono>
+#include <csignal>
+#include <future>
+#include <list>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "log.h"
+
+namespace robothost::onebot {
+namespace {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+namespace websocket = beast::websocket;
+using tcp = asio::ip::tcp;
+using nlohmann::json;
+
+constexpr std::size_t kMaxMessageBytes = 4 * 1024 * 1024;
+
+// Beast's own string_view as the standard one.
+std::string_view Sv(beast::string_view text) { return {text.data(), text.size()}; }
+
+bool SameSecret(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// The value of `name` in the query part of a request target, undecoded.
+std::string QueryValue(std::string_view target, std::string_view name) {
+  const std::size_t question = target.find('?');
+  if (question == std::string_view::npos) return {};
+  std::string_view query = target.substr(question + 1);
+  while (!query.empty()) {
+    const std::size_t amp = query.find('&');
+    const std::string_view pair = query.substr(0, amp);
+    if (pair.size() > name.size() && pair.starts_with(name) && pair[name.size()] == '=') {
+      return std::string(pair.substr(name.size() + 1));
+    }
+    if (amp == std::string_view::npos) break;
+    query.remove_prefix(amp + 1);
+  }
+  return {};
+}
+
+std::string_view TargetPath(std::string_view target) {
+  return target.substr(0, target.find('?'));
+}
+
+// Whether a request carries the access token: "Authorization: Bearer <token>" (or the older
+// "Token <token>"), or "access_token=<token>" in the query. No token configured: always true.
+bool HasAccessToken(const http::request<http::string_body>& request, const std::string& token) {
+  if (token.empty()) return true;
+  const std::string_view header = Sv(request[http::field::authorization]);
+  for (std::string_view scheme : {"Bearer ", "Token "}) {
+    if (header.starts_with(scheme) && SameSecret(header.substr(scheme.size()), token)) return true;
+  }
+  const std::string query_token = QueryValue(Sv(request.target()), "access_token");
+  return !query_token.empty() && SameSecret(query_token, token);
+}
+
+// "sha1=" and the hex HMAC-SHA1 of `body` keyed with `secret`: the X-Signature of OneBot.
+std::string Signature(const std::string& secret, std::string_view body) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  HMAC(EVP_sha1(), secret.data(), static_cast<int>(secret.size()),
+       reinterpret_cast<const unsigned char*>(body.data()), body.size(), digest, &length);
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string text = "sha1=";
+  for (unsigned int i = 0; i < length; ++i) {
+    text += kHex[digest[i] >> 4];
+    text += kHex[digest[i] & 0x0F];
+  }
+  return text;
+}
+
+ApiResult ReadApiResponse(const json& response) {
+  ApiResult result;
+  if (!response.is_object()) {
+    result.error = "API 响应不是 JSON 对象";
+    return result;
+  }
+  const std::string status = response.value("status", std::string());
+  const auto retcode = response.find("retcode");
+  const bool zero = retcode != response.end() && retcode->is_number_integer() &&
+                    retcode->get<std::int64_t>() == 0;
+  if ((status == "ok" || status == "async") && zero) {
+    result.ok = true;
+    if (const auto data = response.find("data"); data != response.end()) result.data = *data;
+    return result;
+  }
+  result.error = "status " + status + "，retcode " +
+                 (retcode != response.end() ? retcode->dump() : std::string("?"));
+  for (const char* key : {"wording", "msg", "message"}) {
+    if (const auto text = response.find(key); text != response.end() && text->is_string() &&
+                                               !text->get<std::string>().empty()) {
+      result.error += "，" + text->get<std::string>();
+      break;
+    }
+  }
+  return result;
+}
+
+std::string Dump(const json& value) {
+  return value.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+class Server;
+
+// One reverse WebSocket connection from a OneBot implementation: events come in, API calls
+// go out with an echo and their responses come back on the same connection.
+class WsSession : public ApiChannel, public std::enable_shared_from_this<WsSession> {
+ public:
+  WsSession(tcp::socket socket, Server& server) : ws_(std::move(socket)), server_(server) {}
+
+  void Start();
+  void Close();
+  ApiResult Call(const std::string& action, const json& params) override;
+
+ private:
+  void OnRequest(beast::error_code error);
+  void Refuse(http::status status, std::string reason);
+  void OnAccept(beast::error_code error);
+  void ReadNext();
+  void OnMessage(beast::error_code error);
+  void HandleText(const std::string& text);
+  void Send(std::string text);
+  void WriteNext();
+  void FailPending(const std::string& why);
+
+  websocket::stream<beast::tcp_stream> ws_;
+  Server& server_;
+  beast::flat_buffer buffer_;
+  http::request<http::string_body> request_;
+  std::deque<std::string> outbox_;
+  bool open_ = false;  // network thread only
+  std::string peer_;
+
+  std::mutex pending_mutex_;
+  bool closed_ = false;  // under pending_mutex_: no more calls are taken
+  std::uint64_t next_echo_ = 1;
+  std::map<std::string, std::shared_ptr<std::promise<ApiResult>>> pending_;
+};
+
+// One HTTP connection from a OneBot implementation posting events.
+class HttpSession : public std::enable_shared_from_this<HttpSession> {
+ public:
+  HttpSession(tcp::socket socket, Server& server)
+      : stream_(std::move(socket)), server_(server), quick_timer_(stream_.get_executor()) {}
+
+  void Start() { ReadNext(); }
+  void Close();
+
+ private:
+  void ReadNext();
+  void OnRead(beast::error_code error);
+  void Respond(http::status status, std::string body);
+  void OnReply(std::uint64_t request_id, std::optional<OutgoingReply> reply);
+
+  beast::tcp_stream stream_;
+  Server& server_;
+  beast::flat_buffer buffer_;
+  std::optional<http::request_parser<http::string_body>> parser_;
+  bool keep_alive_ = false;
+  asio::steady_timer quick_timer_;
+  std::uint64_t request_id_ = 0;
+  bool awaiting_reply_ = false;  // the current request still waits for its quick operation
+};
+
+// Calls the HTTP API of the implementation, synchronously, on the calling (worker) thread.
+class HttpApiChannel : public ApiChannel {
+ public:
+  explicit HttpApiChannel(const Config& config) : config_(config) {
+    std::string rest = config.http_api_url.substr(std::string_view("http://").size());
+    const std::size_t slash = rest.find('/');
+    base_path_ = slash == std::string::npos ? std::string() : rest.substr(slash);
+    while (!base_path_.empty() && base_path_.back() == '/') base_path_.pop_back();
+    rest = rest.substr(0, slash);
+    const std::size_t colon = rest.rfind(':');
+    host_ = rest.substr(0, colon);
+    port_ = colon == std::string::npos ? "80" : rest.substr(colon + 1);
+  }
+
+  ApiResult Call(const std::string& action, const json& params) override;
+
+ private:
+  const Config& config_;
+  std::string host_;
+  std::string port_;
+  std::string base_path_;
+};
+
+class Server {
+ public:
+  Server(const Config& config, Adapter& adapter, asio::io_context& io)
+      : config_(config), adapter_(adapter), io_(io), http_api_(std::make_shared<HttpApiChannel>(config)) {}
+
+  bool Listen();
+  void Shutdown();
+
+  const Config& config() const { return config_; }
+  Adapter& adapter() { return adapter_; }
+  asio::io_context& io() { return io_; }
+  const std::shared_ptr<HttpApiChannel>& http_api() const { return http_api_; }
+  bool shutting_down() const { return shutting_down_; }
+
+ private:
+  struct Listener {
+    std::string name;
+    ListenAddress address;
+    bool websocket = false;
+    std::unique_ptr<tcp::acceptor> acceptor;
+  };
+  bool Open(Listener& listener);
+  void AcceptNext(Listener& listener);
+
+  const Config& config_;
+  Adapter& adapter_;
+  asio::io_context& io_;
+  std::shared_ptr<HttpApiChannel> http_api_;
+  std::list<Listener> listeners_;
+  std::list<std::weak_ptr<WsSession>> ws_sessions_;
+  std::list<std::weak_ptr<HttpSession>> http_sessions_;
+  bool shutting_down_ = false;
+};
+
+// ---- WebSocket ----
+
+void WsSession::Start() {
+  beast::error_code ignored;
+  const auto endpoint = ws_.next_layer().socket().remote_endpoint(ignored);
+  peer_ = endpoint.address().to_string() + ":" + std::to_string(endpoint.port());
+  ws_.next_layer().expires_after(std::chrono::seconds(30));
+  http::async_read(ws_.next_layer(), buffer_, request_,
+                   [self = shared_from_this()](beast::error_code error, std::size_t) {
+                     self->OnRequest(error);
+                   });
+}
+
+void WsSession::OnRequest(beast::error_code error) {
+  if (error) return;
+  const Config& config = server_.config();
+  if (!websocket::is_upgrade(request_)) {
+    Refuse(http::status::bad_request, "不是 WebSocket 握手");
+    return;
+  }
+  if (TargetPath(Sv(request_.target())) != config.reverse_ws->path) {
+    Refuse(http::status::not_found, "路径不对：" + std::string(Sv(request_.target())));
+    return;
+  }
+  if (!HasAccessToken(request_, config.access_token)) {
+    Refuse(http::status::unauthorized, "access_token 不对");
+    return;
+  }
+  const std::string_view role = Sv(request_["X-Client-Role"]);
+  if (!role.empty() && role != "Universal") {
+    Refuse(http::status::bad_request, "只接受 X-Client-Role: Universal，收到 " + std::string(role));
+    return;
+  }
+  ws_.next_layer().expires_never();
+  ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
+  ws_.read_message_max(kMaxMessageBytes);
+  ws_.async_accept(request_, [self = shared_from_this()](beast::error_code accept_error) {
+    self->OnAccept(accept_error);
+  });
+}
+
+void WsSession::Refuse(http::status status, std::string reason) {
+  LogWarning("拒绝了来自 " + peer_ + " 的反向 WebSocket 连接：" + reason);
+  {
+    const std::lock_guard lock(pending_mutex_);
+    closed_ = true;
+  }
+  auto response = std::make_shared<http::response<http::string_body>>(status, request_.version());
+  response->set(http::field::content_type, "text/plain; charset=utf-8");
+  response->body() = reason;
+  response->keep_alive(false);
+  response->prepare_payload();
+  http::async_write(ws_.next_layer(), *response,
+                    [self = shared_from_this(), response](beast::error_code, std::size_t) {
+                      beast::error_code ignored;
+                      self->ws_.next_layer().socket().shutdown(tcp::socket::shutdown_send, ignored);
+                    });
+}
+
+void WsSession::OnAccept(beast::error_code error) {
+  if (error) {
+    LogWarning("反向 WebSocket 握手失败（" + peer_ + "）：" + error.message());
+    FailPending("握手失败");
+    return;
+  }
+  open_ = true;
+  LogInfo("OneBot 已通过反向 WebSocket 连接（" + peer_ + "，self_id " +
+          std::string(Sv(request_["X-Self-ID"])) + "）");
+  ReadNext();
+}
+
+void WsSession::ReadNext() {
+  ws_.async_read(buffer_, [self = shared_from_this()](beast::error_code error, std::size_t) {
+    self->OnMessage(error);
+  });
+}
+
+void WsSession::OnMessage(beast::error_code error) {
+  if (error) {
+    open_ = false;
+    if (error != websocket::error::closed && error != asio::error::operation_aborted) {
+      LogWarning("反向 WebSocket 连接断开（" + peer_ + "）：" + error.message());
+    } else {
+      LogInfo("反向 WebSocket 连接已关闭（" + peer_ + "）");
+    }
+    FailPending("连接已断开");
+    return;
+  }
+  const std::string text = beast::buffers_to_string(buffer_.data());
+  buffer_.consume(buffer_.size());
+  HandleText(text);
+  ReadNext();
+}
+
+void WsSession::HandleText(const std::string& text) {
+  const json message = json::parse(text, nullptr, false);
+  if (message.is_discarded()) {
+    LogWarning("收到的不是有效的 JSON，已忽略（" + std::to_string(text.size()) + " 字节）");
+    return;
+  }
+  if (message.is_object() && message.contains("echo") && !message.contains("post_type")) {
+    const json& echo = message["echo"];
+    const std::string key = echo.is_string() ? echo.get<std::string>() : echo.dump();
+    std::shared_ptr<std::promise<ApiResult>> promise;
+    {
+      const std::lock_guard lock(pending_mutex_);
+      if (const auto found = pending_.find(key); found != pending_.end()) {
+        promise = found->second;
+        pending_.erase(found);
+      }
+    }
+    if (promise) promise->set_value(ReadApiResponse(message));
+    return;
+  }
+  GroupMessage group_message;
+  std::string why;
+  switch (ReadEvent(message, group_message, why)) {
+    case EventKind::kMalformed:
+      LogWarning("收到格式不对的事件，已忽略：" + why);
+      return;
+    case EventKind::kIgnored:
+      LogDebug("忽略事件：" + why);
+      return;
+    case EventKind::kGroupMessage:
+      break;
+  }
+  auto self = shared_from_this();
+  server_.adapter().Submit(group_message, self, [self](std::optional<OutgoingReply> reply) {
+    if (reply) Adapter::SendReply(*self, *reply);
+  });
+}
+
+ApiResult WsSession::Call(const std::string& action, const json& params) {
+  auto promise = std::make_shared<std::promise<ApiResult>>();
+  std::future<ApiResult> future = promise->get_future();
+  std::string echo;
+  {
+    const std::lock_guard lock(pending_mutex_);
+    if (closed_) return ApiResult{false, {}, "连接已断开"};
+    echo = "robothost-" + std::to_string(next_echo_++);
+    pending_[echo] = promise;
+  }
+  std::string text = Dump(json{{"action", action}, {"params", params}, {"echo", echo}});
+  asio::post(server_.io(), [self = shared_from_this(), text = std::move(text)]() mutable {
+    self->Send(std::move(text));
+  });
+  if (future.wait_for(std::chrono::milliseconds(server_.config().api_timeout_ms)) !=
+      std::future_status::ready) {
+    const std::lock_guard lock(pending_mutex_);
+    pending_.erase(echo);
+    return ApiResult{false, {}, action + " 超时"};
+  }
+  return future.get();
+}
+
+void WsSession::Send(std::string text) {
+  if (!open_) return;
+  outbox_.push_back(std::move(text));
+  if (outbox_.size() == 1) WriteNext();
+}
+
+void WsSession::WriteNext() {
+  ws_.text(true);
+  ws_.async_write(asio::buffer(outbox_.front()),
+                  [self = shared_from_this()](beast::error_code error, std::size_t) {
+                    self->outbox_.pop_front();
+                    if (error) {
+                      self->outbox_.clear();
+                      return;  // the read side notices the broken connection
+                    }
+                    if (!self->outbox_.empty()) self->WriteNext();
+                  });
+}
+
+void WsSession::FailPending(const std::string& why) {
+  std::map<std::string, std::shared_ptr<std::promise<ApiResult>>> pending;
+  {
+    const std::lock_guard lock(pending_mutex_);
+    closed_ = true;
+    pending.swap(pending_);
+  }
+  for (auto& [echo, promise] : pending) promise->set_value(ApiResult{false, {}, why});
+}
+
+void WsSession::Close() {
+  FailPending("正在停止");
+  if (open_) {
+    ws_.async_close(websocket::close_code::going_away,
+                    [self = shared_from_this()](beast::error_code) {});
+  } else {
+    beast::error_code ignored;
+    ws_.next_layer().socket().close(ignored);
+  }
+}
+
+// ---- HTTP POST ----
+
+void HttpSession::ReadNext() {
+  parser_.emplace();
+  parser_->body_limit(kMaxMessageBytes);
+  stream_.expires_after(std::chrono::seconds(60));
+  http::async_read(stream_, buffer_, *parser_,
+                   [self = shared_from_this()](beast::error_code error, std::size_t) {
+                     self->OnRead(error);
+                   });
+}
+
+void HttpSession::OnRead(beast::error_code error) {
+  if (error) {
+    beast::error_code ignored;
+    stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+    return;
+  }
+  const Config& config = server_.config();
+  const http::request<http::string_body>& request = parser_->get();
+  keep_alive_ = request.keep_alive();
+  if (request.method() != http::verb::post) {
+    Respond(http::status::method_not_allowed, {});
+    return;
+  }
+  if (TargetPath(Sv(request.target())) != config.http_post->path) {
+    Respond(http::status::not_found, {});
+    return;
+  }
+  if (!config.secret.empty()) {
+    const std::string expected = Signature(config.secret, request.body());
+    if (!SameSecret(Sv(request["X-Signature"]), expected)) {
+      LogWarning("拒绝了签名不对的 HTTP POST 事件");
+      Respond(http::status::forbidden, {});
+      return;
+    }
+  } else if (!config.access_token.empty() && request.count(http::field::authorization) > 0 &&
+             !HasAccessToken(request, config.access_token)) {
+    LogWarning("拒绝了 access_token 不对的 HTTP POST 事件");
+    Respond(http::status::unauthorized, {});
+    return;
+  }
+  const json event = json::parse(request.body(), nullptr, false);
+  if (event.is_discarded()) {
+    LogWarning("HTTP POST 事件不是有效的 JSON，已忽略");
+    Respond(http::status::bad_request, {});
+    return;
+  }
+  GroupMessage message;
+  std::string why;
+  const EventKind kind = ReadEvent(event, message, why);
+  if (kind == EventKind::kMalformed) {
+    LogWarning("收到格式不对的事件，已忽略：" + why);
+    Respond(http::status::bad_request, {});
+    return;
+  }
+  if (kind == EventKind::kIgnored) {
+    LogDebug("忽略事件：" + why);
+    Respond(http::status::no_content, {});
+    return;
+  }
+  const std::uint64_t id = ++request_id_;
+  asio::io_context& io = server_.io();
+  const bool queued = server_.adapter().Submit(
+      message, server_.http_api(),
+      [self = shared_from_this(), id, &io](std::optional<OutgoingReply> reply) {
+        asio::post(io, [self, id, reply = std::move(reply)]() mutable {
+          self->OnReply(id, std::move(reply));
+        });
+      });
+  if (!queued) {
+    Respond(http::status::no_content, {});
+    return;
+  }
+  // The implementation waits for this answer; a reply that takes longer goes out through the
+  // HTTP API instead.
+  awaiting_reply_ = true;
+  quick_timer_.expires_after(std::chrono::milliseconds(config.quick_reply_timeout_ms));
+  quick_timer_.async_wait([self = shared_from_this(), id](beast::error_code wait_error) {
+    if (wait_error || !self->awaiting_reply_ || self->request_id_ != id) return;
+    self->awaiting_reply_ = false;
+    self->Respond(http::status::no_content, {});
+  });
+}
+
+void HttpSession::OnReply(std::uint64_t request_id, std::optional<OutgoingReply> reply) {
+  if (awaiting_reply_ && request_id == request_id_) {
+    awaiting_reply_ = false;
+    quick_timer_.cancel();
+    if (reply) {
+      Respond(http::status::ok, Dump(reply->QuickOperation()));
+    } else {
+      Respond(http::status::no_content, {});
+    }
+    return;
+  }
+  if (!reply) return;
+  auto channel = server_.http_api();
+  if (!server_.adapter().Post([channel, reply = std::move(*reply)] {
+        Adapter::SendReply(*channel, reply);
+      })) {
+    LogWarning("回复来不及作为快速操作返回，也无法排队发送，已丢弃");
+  }
+}
+
+void HttpSession::Respond(http::status status, std::string body) {
+  auto response = std::make_shared<http::response<http::string_body>>(status, 11);
+  if (!body.empty()) response->set(http::field::content_type, "application/json; charset=utf-8");
+  response->body() = std::move(body);
+  response->keep_alive(keep_alive_ && !server_.shutting_down());
+  response->prepare_payload();
+  http::async_write(stream_, *response,
+                    [self = shared_from_this(), response](beast::error_code error, std::size_t) {
+                      if (error || !response->keep_alive()) {
+                        beast::error_code ignored;
+                        self->stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+                        return;
+                      }
+                      self->ReadNext();
+                    });
+}
+
+void HttpSession::Close() {
+  quick_timer_.cancel();
+  beast::error_code ignored;
+  stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+  stream_.socket().close(ignored);
+}
+
+ApiResult HttpApiChannel::Call(const std::string& action, const json& params) {
+  asio::io_context io;
+  tcp::resolver resolver(io);
+  beast::tcp_stream stream(io);
+  http::request<http::string_body> request{http::verb::post, base_path_ + "/" + action, 11};
+  request.set(http::field::host, host_ + ":" + port_);
+  request.set(http::field::content_type, "application/json; charset=utf-8");
+  if (!config_.access_token.empty()) {
+    request.set(http::field::authorization, "Bearer " + config_.access_token);
+  }
+  request.body() = Dump(params);
+  request.keep_alive(false);
+  request.prepare_payload();
+  http::response<http::string_body> response;
+  beast::flat_buffer buffer;
+  beast::error_code failure;
+  bool finished = false;
+  const auto timeout = std::chrono::milliseconds(config_.api_timeout_ms);
+  stream.expires_after(timeout);
+  resolver.async_resolve(host_, port_, [&](beast::error_code error, tcp::resolver::results_type results) {
+    if (error) {
+      failure = error;
+      return;
+    }
+    stream.async_connect(results, [&](beast::error_code connect_error, const tcp::endpoint&) {
+      if (connect_error) {
+        failure = connect_error;
+        return;
+      }
+      http::async_write(stream, request, [&](beast::error_code write_error, std::size_t) {
+        if (write_error) {
+          failure = write_error;
+          return;
+        }
+        http::async_read(stream, buffer, response,
+                         [&](beast::error_code read_error, std::size_t) {
+                           failure = read_error;
+                           finished = !read_error;
+                         });
+      });
+    });
+  });
+  io.run_for(timeout + std::chrono::seconds(1));
+  if (!finished) {
+    return ApiResult{false, {}, action + " 请求失败：" + (failure ? failure.message() : "超时")};
+  }
+  if (response.result() != http::status::ok) {
+    return ApiResult{false, {}, action + " 返回 HTTP " + std::to_string(response.result_int())};
+  }
+  const json body = json::parse(response.body(), nullptr, false);
+  if (body.is_discarded()) return ApiResult{false, {}, action + " 的响应不是有效的 JSON"};
+  return ReadApiResponse(body);
+}
+
+// ---- Listening ----
+
+bool Server::Open(Listener& listener) {
+  beast::error_code error;
+  const auto address = asio::ip::make_address(listener.address.host, error);
+  if (error) {
+    LogError(listener.name + " 的地址不对：" + listener.address.host);
+    return false;
+  }
+  listener.acceptor = std::make_unique<tcp::acceptor>(io_);
+  const tcp::endpoint endpoint(address, listener.address.port);
+  listener.acceptor->open(endpoint.protocol(), error);
+  if (!error) listener.acceptor->set_option(asio::socket_base::reuse_address(true), error);
+  if (!error) listener.acceptor->bind(endpoint, error);
+  if (!error) listener.acceptor->listen(asio::socket_base::max_listen_connections, error);
+  if (error) {
+    LogError(listener.name + " 无法监听 " + listener.address.host + ":" +
+             std::to_string(listener.address.port) + "：" + error.message());
+    return false;
+  }
+  const auto bound = listener.acceptor->local_endpoint(error);
+  LogInfo(listener.name + ": " + (listener.websocket ? "ws://" : "http://") +
+          bound.address().to_string() + ":" + std::to_string(bound.port()) + listener.address.path);
+  AcceptNext(listener);
+  return true;
+}
+
+void Server::AcceptNext(Listener& listener) {
+  listener.acceptor->async_accept([this, &listener](beast::error_code error, tcp::socket socket) {
+    if (error) {
+      if (error != asio::error::operation_aborted) AcceptNext(listener);
+      return;
+    }
+    if (shutting_down_) return;
+    if (listener.websocket) {
+      auto session = std::make_shared<WsSession>(std::move(socket), *this);
+      ws_sessions_.remove_if([](const std::weak_ptr<WsSession>& s) { return s.expired(); });
+      ws_sessions_.push_back(session);
+      session->Start();
+    } else {
+      auto session = std::make_shared<HttpSession>(std::move(socket), *this);
+      http_sessions_.remove_if([](const std::weak_ptr<HttpSession>& s) { return s.expired(); });
+      http_sessions_.push_back(session);
+      session->Start();
+    }
+    AcceptNext(listener);
+  });
+}
+
+bool Server::Listen() {
+  if (config_.reverse_ws) {
+    listeners_.push_back(Listener{"reverse_ws", *config_.reverse_ws, true, nullptr});
+    if (!Open(listeners_.back())) return false;
+  }
+  if (config_.http_post) {
+    listeners_.push_back(Listener{"http_post", *config_.http_post, false, nullptr});
+    if (!Open(listeners_.back())) return false;
+    if (config_.secret.empty()) {
+      LogWarning("http_post 没有设置 secret：任何人都能向它发送事件");
+    }
+  }
+  return true;
+}
+
+void Server::Shutdown() {
+  shutting_down_ = true;
+  for (Listener& listener : listeners_) {
+    beast::error_code ignored;
+    if (listener.acceptor) listener.acceptor->close(ignored);
+  }
+  for (const auto& weak : ws_sessions_) {
+    if (auto session = weak.lock()) session->Close();
+  }
+  for (const auto& weak : http_sessions_) {
+    if (auto session = weak.lock()) session->Close();
+  }
+}
+
+}  // namespace
+
+int RunNetwork(const Config& config, Adapter& adapter) {
+  asio::io_context io;
+  Server server(config, adapter, io);
+  if (!server.Listen()) {
+    adapter.Stop();
+    return 1;
+  }
+  asio::signal_set signals(io, SIGINT, SIGTERM);
+  signals.async_wait([&](beast::error_code error, int signal_number) {
+    if (error) return;
+    LogInfo(std::string("收到 ") + (signal_number == SIGINT ? "SIGINT" : "SIGTERM") + "，正在停止");
+    server.Shutdown();
+    // Give the closing handshakes a moment, then stop whatever is left.
+    auto timer = std::make_shared<asio::steady_timer>(io, std::chrono::milliseconds(500));
+    timer->async_wait([&io, timer](beast::error_code) { io.stop(); });
+  });
+  io.run();
+  // The worker's pending tasks hold connections and post to `io`: stop it while both exist.
+  adapter.Stop();
+  return 0;
+}
+
+}  // namespace robothost::onebot
