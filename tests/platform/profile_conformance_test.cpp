@@ -228,6 +228,10 @@ std::vector<WriteCase> WriteCases() {
        {{"s", "k", "3"}}, "[s]\r\nk=3\r\nk=2\r\n"},
       {"NamesWrittenTrimmed", Basis::kWindows, std::nullopt, {{" s ", " k ", "v"}},
        {{"s", "k", "v"}}, "[s]\r\nk=v\r\n", "[s ]\r\nk =v\r\n"},
+      // What a write with an empty section name stores is left open: only an empty sender
+      // number leads to one, and reads with an empty name give the empty text anyway.
+      {"EmptySectionName", Basis::kWindows, "[s]\r\nk=1\r\n", {{"", "k", "2"}},
+       {{"s", "k", "1"}}, "[s]\r\nk=1\r\n[]\r\nk=2\r\n", "k=2\r\n[s]\r\nk=1\r\n"},
       // Windows writes a line break inside a value as it is, and the rest becomes lines of its
       // own; our store stores the first line only, which is all that reads back on either.
       {"ValueCutAtLineBreak", Basis::kWindows, std::nullopt, {{"s", "k", "v\r\n[t]\r\nj=w"}},

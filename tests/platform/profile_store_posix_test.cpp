@@ -470,6 +470,18 @@ TEST_F(ProfileStoreTest, WritesWithoutTheDirectoryLock) {
   EXPECT_EQ(Leftovers(), std::vector<std::string>{});
 }
 
+// No line of the file can carry a name with a line break inside it (at either end it is a
+// blank, trimmed like any other): such a write stores nothing rather than lines of its own
+// making ("[s]" followed by an injected section, say).
+TEST_F(ProfileStoreTest, NamesWithLineBreaksAreRefused) {
+  WriteFile(path_, "[s]\r\nk=1\r\n");
+  for (const auto& [section, key] : std::vector<std::pair<std::string, std::string>>{
+           {"s\r\n[t]", "k"}, {"s", "k\nj"}, {"a\rb", "k"}}) {
+    EXPECT_FALSE(platform::WriteProfileString(path_, section, key, "2"));
+    EXPECT_EQ(ReadFile(path_), "[s]\r\nk=1\r\n");
+  }
+}
+
 // A replaced file keeps its permissions; a symbolic link stays a link to the written file.
 TEST_F(ProfileStoreTest, KeepsPermissionsAndSymbolicLinks) {
   const std::string real = (dir_.path() / "real.ini").string();

@@ -11,23 +11,26 @@ namespace {
 bool IsBlank(char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 
 // Calls `found(offset, name)` for every header line that starts in [begin, end) of `text`;
-// `begin` is the start of a line. Only lines whose first non-blank byte is '[' are parsed.
+// `begin` is the start of a line. Jumps from '[' to '[': only a '[' with nothing but blanks
+// before it on its line can open a header (a '[' that is the second byte of a Chinese
+// character follows its first byte), so most lines are never looked at one by one.
 template <typename Found>
 void ScanHeaders(std::string_view text, std::size_t begin, std::size_t end, Found found) {
-  for (std::size_t offset = begin; offset < end;) {
-    std::size_t first = offset;
-    while (first < text.size() && IsBlank(text[first]) && text[first] != '\n') ++first;
-    if (first < text.size() && text[first] == '[') {
-      const Line line = LineAt(text, offset);
-      const ParsedLine parsed = ParseLine(text, line);
-      if (parsed.kind == LineKind::kSection) found(offset, parsed.name);
-      offset = line.end;
-      continue;
+  std::size_t at = begin;
+  while (at < end) {
+    const void* bracket = std::memchr(text.data() + at, '[', end - at);
+    if (bracket == nullptr) return;
+    const auto open = static_cast<std::size_t>(static_cast<const char*>(bracket) - text.data());
+    std::size_t line_begin = open;
+    while (line_begin > begin && text[line_begin - 1] != '\n' && IsBlank(text[line_begin - 1])) {
+      --line_begin;
     }
-    const void* newline = std::memchr(text.data() + first, '\n', text.size() - first);
-    offset = newline == nullptr
-                 ? text.size()
-                 : static_cast<std::size_t>(static_cast<const char*>(newline) - text.data()) + 1;
+    const Line line = LineAt(text, line_begin);
+    if (line_begin == begin || text[line_begin - 1] == '\n') {
+      const ParsedLine parsed = ParseLine(text, line);
+      if (parsed.kind == LineKind::kSection) found(line_begin, parsed.name);
+    }
+    at = line.end;
   }
 }
 
