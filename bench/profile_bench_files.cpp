@@ -6,6 +6,13 @@
 #include "platform/profile.h"
 
 namespace profile_bench {
+namespace {
+
+// Written values start here, far above the values in a new file, so that no write stores the
+// value already there (the store skips such a write).
+constexpr std::int64_t kFreshValues = 100000000;
+
+}  // namespace
 
 std::string UserSection(std::int64_t user) { return std::to_string(10000000 + user * 7); }
 
@@ -37,7 +44,8 @@ std::size_t ReadOnce(const std::string& path, std::int64_t user) {
 }
 
 bool WriteOnce(const std::string& path, std::int64_t user, std::int64_t call) {
-  return platform::WriteProfileString(path, UserSection(user), "feeds", std::to_string(call));
+  return platform::WriteProfileString(path, UserSection(user), "feeds",
+                                      std::to_string(kFreshValues + call));
 }
 
 std::size_t FeedMix(const std::string& path, std::int64_t user, std::int64_t call) {
@@ -45,9 +53,9 @@ std::size_t FeedMix(const std::string& path, std::int64_t user, std::int64_t cal
   std::size_t read = platform::ReadProfileString(path, section, "time", "").size();
   read += platform::ReadProfileString(path, section, "feeds", "0").size();
   read += platform::ReadProfileString(path, section, "exp", "0").size();
-  platform::WriteProfileString(path, section, "exp", std::to_string(call * 10));
+  platform::WriteProfileString(path, section, "exp", std::to_string(kFreshValues + call * 10));
   platform::WriteProfileString(path, section, "time", std::string("day ").append(std::to_string(call)));
-  platform::WriteProfileString(path, section, "feeds", std::to_string(call));
+  platform::WriteProfileString(path, section, "feeds", std::to_string(kFreshValues + call));
   for (int level = 1; level <= 10; ++level) {
     read += platform::ReadProfileString(path, "levels", std::to_string(level), "").size();
   }

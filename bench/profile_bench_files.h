@@ -19,7 +19,7 @@ bool MakeProfileFile(const std::string& path, std::int64_t users);
 // One read of a user's feed count through the platform's profile functions; returns its length.
 std::size_t ReadOnce(const std::string& path, std::int64_t user);
 
-// One durable write of a user's feed count; `call` makes the value new each time.
+// One durable write of a user's feed count; a new `call` makes a value never stored before.
 bool WriteOnce(const std::string& path, std::int64_t user, std::int64_t call);
 
 // The profile operations of one accepted feed command: three reads of the user's record, three

@@ -125,6 +125,13 @@ std::uint32_t NameHash(std::string_view name) {
       ++at;
     }
   }
+  // FNV-1a leaves the low bits of similar names (QQ numbers) alike, and a table indexed by
+  // them clusters; MurmurHash3's finalizer spreads every bit over the others.
+  hash ^= hash >> 16;
+  hash *= 0x85EBCA6Bu;
+  hash ^= hash >> 13;
+  hash *= 0xC2B2AE35u;
+  hash ^= hash >> 16;
   return hash;
 }
 

@@ -45,31 +45,30 @@ constexpr std::uint64_t kNumberMask = 0xFFFFFFFFu;
 void SectionIndex::Build(std::string_view text) {
   headers_.clear();
   slots_.clear();
-  std::vector<std::pair<std::size_t, std::string_view>> found;
-  ScanHeaders(text, 0, text.size(), [&found](std::size_t offset, std::string_view name) {
-    found.emplace_back(offset, name);
+  std::vector<std::uint32_t> hashes;
+  ScanHeaders(text, 0, text.size(), [&](std::size_t offset, std::string_view name) {
+    headers_.push_back(offset);
+    hashes.push_back(NameHash(name));
   });
-  headers_.reserve(found.size());
-  for (const auto& [offset, name] : found) headers_.push_back(offset);
   Grow();
-  for (std::size_t number = 0; number < found.size(); ++number) {
-    Insert(text, found[number].second, static_cast<std::uint32_t>(number));
+  for (std::size_t number = 0; number < headers_.size(); ++number) {
+    Insert(text, hashes[number], static_cast<std::uint32_t>(number));
   }
 }
 
-void SectionIndex::Insert(std::string_view text, std::string_view name,
+void SectionIndex::Insert(std::string_view text, std::uint32_t hash,
                           std::uint32_t header_number) {
-  const std::uint64_t hash = NameHash(name);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
     const std::uint64_t slot = slots_[at];
     if (slot == 0) {
-      slots_[at] = (hash << 32) | (header_number + 1u);
+      slots_[at] = (static_cast<std::uint64_t>(hash) << 32) | (header_number + 1u);
       return;
     }
     // Only the first section of a name is reachable, as with the platform's reader.
     if ((slot >> 32) == hash &&
-        NamesEqual(HeaderName(text, headers_[(slot & kNumberMask) - 1]), name)) {
+        NamesEqual(HeaderName(text, headers_[(slot & kNumberMask) - 1]),
+                   HeaderName(text, headers_[header_number]))) {
       return;
     }
   }
@@ -168,7 +167,8 @@ void SectionIndex::Apply(std::string_view new_text, const PendingEdit& pending) 
     headers_.insert(headers_.end(), new_headers.begin(), new_headers.end());
     Grow();
     for (std::size_t number = first_new; number < headers_.size(); ++number) {
-      Insert(new_text, new_names[number - first_new], static_cast<std::uint32_t>(number));
+      Insert(new_text, NameHash(new_names[number - first_new]),
+             static_cast<std::uint32_t>(number));
     }
     return;
   }

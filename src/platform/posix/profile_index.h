@@ -42,8 +42,9 @@ class SectionIndex {
   std::size_t header_count() const { return headers_.size(); }
 
  private:
-  // Makes `header_number`, named `name`, reachable unless a section of that name already is.
-  void Insert(std::string_view text, std::string_view name, std::uint32_t header_number);
+  // Makes `header_number`, whose name hashes to `hash`, reachable unless a section of that name
+  // already is.
+  void Insert(std::string_view text, std::uint32_t hash, std::uint32_t header_number);
   // Keeps the table at most half full.
   void Grow();
 
