@@ -185,6 +185,7 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
 class HttpApiChannel : public ApiChannel {
  public:
   explicit HttpApiChannel(const Config& config) : config_(config) {
+    if (!config.http_api_url.starts_with("http://")) return;  // no HTTP transport configured
     std::string rest = config.http_api_url.substr(std::string_view("http://").size());
     const std::size_t slash = rest.find('/');
     base_path_ = slash == std::string::npos ? std::string() : rest.substr(slash);
