@@ -184,7 +184,10 @@ int Watch(const std::string& path) {
 }
 
 void Unwatch(int watch) {
-  if (watch >= 0 && watch_fd >= 0) Sys().watch_remove(watch_fd, watch);
+  // Not in a forked child: the watch is the parent's.
+  if (watch >= 0 && watch_fd >= 0 && watch_owner == ::getpid()) {
+    Sys().watch_remove(watch_fd, watch);
+  }
 }
 
 // One profile file as the store last saw it: its bytes, their section index, and the stamp of
@@ -231,10 +234,16 @@ void ForgetAllWatches() {
 void DrainWatchEvents() {
   LeaveInheritedWatches();
   if (watch_fd < 0) return;
+#if defined(__linux__)
   alignas(inotify_event) char buffer[4096];
   for (;;) {
     const ssize_t got = Sys().read(watch_fd, buffer, sizeof buffer);
-    if (got <= 0) return;  // EAGAIN: nothing more
+    if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+      // Events may be left unread: no watched copy can be trusted.
+      for (const auto& file : cache) file->changed = file->changed || file->watch >= 0;
+      return;
+    }
+    if (got <= 0) return;  // nothing more
     for (std::size_t at = 0; at + sizeof(inotify_event) <= static_cast<std::size_t>(got);) {
       inotify_event event;
       std::memcpy(&event, buffer + at, sizeof event);
@@ -253,6 +262,7 @@ void DrainWatchEvents() {
       }
     }
   }
+#endif
 }
 
 CachedFile* FindCached(const std::string& path) {
