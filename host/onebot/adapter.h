@@ -123,7 +123,8 @@ class Adapter {
   bool running_ = false;  // the plugin is loaded and the worker takes tasks
   std::thread worker_;
 
-  // Worker-thread state: the plugin, and the event whose plugin call is under way, for the kick handler.
+  // Worker-thread state: the plugin, and the event whose plugin call is under way (for the
+  // kick handler).
   Plugin* plugin_ = nullptr;
   const GroupMessage* current_message_ = nullptr;
   ApiChannel* current_channel_ = nullptr;
