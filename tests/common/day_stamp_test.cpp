@@ -6,24 +6,13 @@
 #include <string_view>
 
 #include "common/day_stamp.h"
-#include "platform/clock.h"
+#include "stepping_clock.h"
 
 namespace {
 
-class FixedDateClock : public platform::Clock {
- public:
-  platform::CalendarDate LocalDate() override { return date; }
-  std::uint32_t TickCountMs() override { return 0; }
-
-  platform::CalendarDate date;
-};
-
 class DayStampTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform::SetClockForTesting(&clock_); }
-  void TearDown() override { platform::SetClockForTesting(nullptr); }
-
-  FixedDateClock clock_;
+  test_support::SteppingClock clock_{2014, 1, 1};
 };
 
 TEST_F(DayStampTest, WritesTheDateWithoutLeadingZeros) {
@@ -39,15 +28,15 @@ TEST_F(DayStampTest, WritesTheDateWithoutLeadingZeros) {
       {{999, 1, 1}, "999/1/1"},
   };
   for (const auto& c : cases) {
-    clock_.date = c.date;
+    clock_.SetDate(c.date);
     EXPECT_EQ(common::DayStamp(), c.stamp);
   }
 }
 
 TEST_F(DayStampTest, FollowsTheClockFromOneCallToTheNext) {
-  clock_.date = {2013, 12, 31};
+  clock_.SetDate({2013, 12, 31});
   const std::string before_midnight = common::DayStamp();
-  clock_.date = {2014, 1, 1};
+  clock_.SetDate({2014, 1, 1});
   EXPECT_EQ(before_midnight, "2013/12/31");
   EXPECT_EQ(common::DayStamp(), "2014/1/1");
 }

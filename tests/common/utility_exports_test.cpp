@@ -4,35 +4,23 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/clock.h"
+#include "stepping_clock.h"
 #include "plugin/export_layer.h"
 #include "plugin/exports.h"
 
 namespace {
 
-class FixedDateClock : public platform::Clock {
- public:
-  platform::CalendarDate LocalDate() override { return date; }
-  std::uint32_t TickCountMs() override { return 0; }
-
-  platform::CalendarDate date;
-};
-
 class UtilityExportsTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform::SetClockForTesting(&clock_); }
-  void TearDown() override {
-    platform::SetClockForTesting(nullptr);
-    plugin::ReleaseAllSlots();
-  }
+  void TearDown() override { plugin::ReleaseAllSlots(); }
 
-  FixedDateClock clock_;
+  test_support::SteppingClock clock_{2014, 1, 1};
 };
 
 TEST_F(UtilityExportsTest, DayStampIsTodaysDate) {
-  clock_.date = {2014, 3, 1};
+  clock_.SetDate({2014, 3, 1});
   EXPECT_STREQ(CqpDayStamp(), "2014/3/1");
-  clock_.date = {2013, 12, 31};
+  clock_.SetDate({2013, 12, 31});
   EXPECT_STREQ(CqpDayStamp(), "2013/12/31");
 }
 

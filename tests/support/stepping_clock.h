@@ -31,6 +31,12 @@ class SteppingClock final : public platform::Clock {
     pending_days_ = days;
   }
 
+  // Sets the date outright.
+  void SetDate(platform::CalendarDate date) {
+    date_ = date;
+    pending_reads_ = -1;
+  }
+
   int date_reads() const { return date_reads_; }
 
   platform::CalendarDate LocalDate() override {
