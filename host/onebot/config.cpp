@@ -100,6 +100,67 @@ bool ReadListen(const json& object, const char* key, std::optional<ListenAddress
   return true;
 }
 
+// Splits ws://host[:port][/path]; false for another scheme, an empty host or a bad port.
+bool SplitWsUrl(const std::string& url, ForwardAddress& address) {
+  constexpr std::string_view kScheme = "ws://";
+  if (!url.starts_with(kScheme)) return false;
+  std::string rest = url.substr(kScheme.size());
+  const std::size_t slash = rest.find('/');
+  address.path = slash == std::string::npos ? std::string("/") : rest.substr(slash);
+  rest = rest.substr(0, slash);
+  const std::size_t colon = rest.rfind(':');
+  address.host = rest.substr(0, colon);
+  if (address.host.empty()) return false;
+  if (colon == std::string::npos) {
+    address.port = 80;
+    return true;
+  }
+  const std::string port = rest.substr(colon + 1);
+  if (port.empty() || port.size() > 5) return false;
+  unsigned value = 0;
+  for (const char c : port) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < '0' || byte > '9') return false;
+    value = value * 10 + (byte - '0');
+  }
+  if (value == 0 || value > 65535) return false;
+  address.port = static_cast<std::uint16_t>(value);
+  return true;
+}
+
+bool ReadForward(const json& object, std::optional<ForwardAddress>& out, std::string& error) {
+  const auto found = object.find("forward_ws");
+  if (found == object.end() || found->is_null()) return true;
+  if (!found->is_object()) {
+    error = "配置项 forward_ws 应当是对象";
+    return false;
+  }
+  if (!CheckKeys(*found, {"url", "reconnect_initial_ms", "reconnect_max_ms"}, "forward_ws.",
+                 error)) {
+    return false;
+  }
+  ForwardAddress address;
+  std::int64_t initial = address.reconnect_initial_ms;
+  std::int64_t maximum = address.reconnect_max_ms;
+  if (!ReadString(*found, "url", address.url, error) ||
+      !ReadInteger(*found, "reconnect_initial_ms", 10, 600000, initial, error) ||
+      !ReadInteger(*found, "reconnect_max_ms", 10, 3600000, maximum, error)) {
+    return false;
+  }
+  if (!SplitWsUrl(address.url, address)) {
+    error = "配置项 forward_ws.url 必须填写，形如 ws://127.0.0.1:3001";
+    return false;
+  }
+  if (maximum < initial) {
+    error = "配置项 forward_ws.reconnect_max_ms 不能小于 reconnect_initial_ms";
+    return false;
+  }
+  address.reconnect_initial_ms = static_cast<int>(initial);
+  address.reconnect_max_ms = static_cast<int>(maximum);
+  out = address;
+  return true;
+}
+
 }  // namespace
 
 bool ParseConfig(const std::string& json_text, Config& config, std::string& error) {
@@ -113,8 +174,8 @@ bool ParseConfig(const std::string& json_text, Config& config, std::string& erro
     return false;
   }
   if (!CheckKeys(root,
-                 {"plugin", "reverse_ws", "http_post", "access_token", "secret", "bot_name",
-                  "operators", "at_sender", "auto_escape", "quick_reply_timeout_ms",
+                 {"plugin", "reverse_ws", "forward_ws", "http_post", "access_token", "secret",
+                  "bot_name", "operators", "at_sender", "auto_escape", "quick_reply_timeout_ms",
                   "api_timeout_ms", "max_queued_events", "log_level"},
                  "", error)) {
     return false;
@@ -125,6 +186,7 @@ bool ParseConfig(const std::string& json_text, Config& config, std::string& erro
   std::string level = "info";
   if (!ReadString(root, "plugin", config.plugin, error) ||
       !ReadListen(root, "reverse_ws", config.reverse_ws, nullptr, error) ||
+      !ReadForward(root, config.forward_ws, error) ||
       !ReadListen(root, "http_post", config.http_post, &config.http_api_url, error) ||
       !ReadString(root, "access_token", config.access_token, error) ||
       !ReadString(root, "secret", config.secret, error) ||
@@ -157,8 +219,8 @@ bool ParseConfig(const std::string& json_text, Config& config, std::string& erro
       config.operators.insert(qq.get<std::int64_t>());
     }
   }
-  if (!config.reverse_ws && !config.http_post) {
-    error = "配置里至少要有 reverse_ws 或 http_post 之一";
+  if (!config.reverse_ws && !config.forward_ws && !config.http_post) {
+    error = "配置里至少要有 reverse_ws、forward_ws 或 http_post 之一";
     return false;
   }
   return true;

@@ -16,10 +16,23 @@ struct ListenAddress {
   std::string path = "/";
 };
 
+// Forward WebSocket: the adapter connects to the implementation's server at `url`
+// (ws://host:port/path) and, when that fails or the connection drops, tries again after a
+// delay that starts at reconnect_initial_ms and doubles up to reconnect_max_ms.
+struct ForwardAddress {
+  std::string url;
+  std::string host;
+  std::uint16_t port = 80;
+  std::string path = "/";
+  int reconnect_initial_ms = 1000;
+  int reconnect_max_ms = 60000;
+};
+
 struct Config {
   std::string plugin;  // path of the plugin library; empty: the default beside the program
   // Reverse WebSocket: the OneBot implementation connects to this address.
   std::optional<ListenAddress> reverse_ws;
+  std::optional<ForwardAddress> forward_ws;
   // HTTP POST: the implementation posts events to this address; the adapter calls its HTTP
   // API at `http_api_url` (http://host:port) for everything that is not a quick operation.
   std::optional<ListenAddress> http_post;

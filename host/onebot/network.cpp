@@ -1,4 +1,5 @@
-// Boost.Beast transports: reverse WebSocket (one ApiChannel per connection), HTTP POST events
+// Boost.Beast transports: reverse WebSocket (one ApiChannel per connection), forward WebSocket
+// (the same kind of connection, dialled by us and redialled with back-off), HTTP POST events
 // answered by quick operation, and the HTTP API. One network thread runs everything here; the
 // adapter's worker thread only calls ApiChannel::Call, which waits for the network thread.
 #include "network.h"
@@ -11,13 +12,16 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <future>
 #include <list>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <random>
 
 #include "log.h"
 
@@ -120,18 +124,28 @@ std::string Dump(const json& value) {
 }
 
 class Server;
+class ForwardClient;
 
-// One reverse WebSocket connection from a OneBot implementation: events come in, API calls
-// go out with an echo and their responses come back on the same connection.
+// One WebSocket connection with a OneBot implementation: events come in, API calls go out with
+// an echo and their responses come back on the same connection. A reverse connection was
+// accepted by our server (Start); a forward one is dialled by us (Dial).
 class WsSession : public ApiChannel, public std::enable_shared_from_this<WsSession> {
  public:
   WsSession(tcp::socket socket, Server& server) : ws_(std::move(socket)), server_(server) {}
+  WsSession(asio::io_context& io, Server& server) : ws_(io), server_(server), forward_(true) {}
 
   void Start();
+  // Connects to `address`. `opened` runs once the handshake has succeeded; `ended` runs once
+  // when the connection has failed, was refused or has dropped (with why, and whether it had
+  // been open), including after Close.
+  void Dial(const ForwardAddress& address, std::function<void()> opened,
+            std::function<void(const std::string&, bool)> ended);
   void Close();
   ApiResult Call(const std::string& action, const json& params) override;
 
  private:
+  void OnConnected(const ForwardAddress& address);
+  void EndForward(const std::string& why);
   void OnRequest(beast::error_code error);
   void Refuse(http::status status, std::string reason);
   void OnAccept(beast::error_code error);
@@ -149,6 +163,11 @@ class WsSession : public ApiChannel, public std::enable_shared_from_this<WsSessi
   std::deque<std::string> outbox_;
   bool open_ = false;  // network thread only
   std::string peer_;
+  const bool forward_ = false;
+  websocket::response_type response_;  // the server's answer to our handshake (forward)
+  std::function<void()> opened_;
+  std::function<void(const std::string&, bool)> ended_;
+  bool was_open_ = false;
 
   std::mutex pending_mutex_;
   bool closed_ = false;  // under pending_mutex_: no more calls are taken
@@ -236,6 +255,7 @@ class Server {
   std::list<Listener> listeners_;
   std::list<std::weak_ptr<WsSession>> ws_sessions_;
   std::list<std::weak_ptr<HttpSession>> http_sessions_;
+  std::unique_ptr<ForwardClient> forward_;
   bool shutting_down_ = false;
 };
 
@@ -310,6 +330,72 @@ void WsSession::OnAccept(beast::error_code error) {
   ReadNext();
 }
 
+void WsSession::Dial(const ForwardAddress& address, std::function<void()> opened,
+                     std::function<void(const std::string&, bool)> ended) {
+  opened_ = std::move(opened);
+  ended_ = std::move(ended);
+  peer_ = address.host + ":" + std::to_string(address.port);
+  auto resolver = std::make_shared<tcp::resolver>(ws_.get_executor());
+  resolver->async_resolve(
+      address.host, std::to_string(address.port),
+      [self = shared_from_this(), resolver, address](beast::error_code error,
+                                                     tcp::resolver::results_type results) {
+        if (!self->ended_) return;  // closed while resolving
+        if (error) {
+          self->EndForward("无法解析地址：" + error.message());
+          return;
+        }
+        self->ws_.next_layer().expires_after(std::chrono::seconds(10));
+        self->ws_.next_layer().async_connect(
+            results, [self, address](beast::error_code connect_error, const tcp::endpoint&) {
+              if (!self->ended_) return;  // closed while connecting
+              if (connect_error) {
+                self->EndForward("无法连接：" + connect_error.message());
+                return;
+              }
+              self->OnConnected(address);
+            });
+      });
+}
+
+void WsSession::OnConnected(const ForwardAddress& address) {
+  const std::string token = server_.config().access_token;
+  ws_.set_option(websocket::stream_base::decorator([token](websocket::request_type& request) {
+    if (!token.empty()) request.set(http::field::authorization, "Bearer " + token);
+  }));
+  ws_.read_message_max(kMaxMessageBytes);
+  const std::string host = address.host + ":" + std::to_string(address.port);
+  ws_.async_handshake(response_, host, address.path, [self = shared_from_this()](
+                                                          beast::error_code error) {
+    if (!self->ended_) return;  // closed during the handshake
+    if (error) {
+      const unsigned status = self->response_.result_int();
+      self->EndForward(status != 0 && status != 101
+                           ? "服务器拒绝了握手：HTTP " + std::to_string(status)
+                           : "握手失败：" + error.message());
+      return;
+    }
+    self->ws_.next_layer().expires_never();
+    self->ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::client));
+    self->open_ = true;
+    self->was_open_ = true;
+    LogInfo("已通过正向 WebSocket 连接到 OneBot（" + self->peer_ + "）");
+    if (self->opened_) self->opened_();
+    self->ReadNext();
+  });
+}
+
+// Fails the calls under way and tells the dialler, once.
+void WsSession::EndForward(const std::string& why) {
+  open_ = false;
+  FailPending(why);
+  if (ended_) {
+    auto ended = std::move(ended_);
+    ended_ = nullptr;
+    ended(why, was_open_);
+  }
+}
+
 void WsSession::ReadNext() {
   ws_.async_read(buffer_, [self = shared_from_this()](beast::error_code error, std::size_t) {
     self->OnMessage(error);
@@ -317,6 +403,10 @@ void WsSession::ReadNext() {
 }
 
 void WsSession::OnMessage(beast::error_code error) {
+  if (error && forward_) {
+    EndForward(error == websocket::error::closed ? std::string("对方关闭了连接") : error.message());
+    return;
+  }
   if (error) {
     open_ = false;
     if (error != websocket::error::closed && error != asio::error::operation_aborted) {
@@ -432,6 +522,7 @@ void WsSession::Close() {
     beast::error_code ignored;
     ws_.next_layer().socket().close(ignored);
   }
+  if (forward_ && !open_) EndForward("正在停止");
 }
 
 // ---- HTTP POST ----
@@ -617,6 +708,78 @@ ApiResult HttpApiChannel::Call(const std::string& action, const json& params) {
   return ReadApiResponse(body);
 }
 
+// ---- Forward WebSocket ----
+
+// Keeps one forward WebSocket connection up: dials, and after a failure or a drop dials again
+// after a delay that doubles from reconnect_initial_ms up to reconnect_max_ms, each delay
+// jittered by up to a fifth either way so that many adapters do not redial in step. A
+// successful handshake resets the delay.
+class ForwardClient {
+ public:
+  ForwardClient(Server& server, asio::io_context& io, const ForwardAddress& address)
+      : server_(server),
+        io_(io),
+        address_(address),
+        timer_(io),
+        delay_ms_(address.reconnect_initial_ms),
+        random_(std::random_device{}()) {}
+
+  void Start() {
+    LogInfo("forward_ws: ws://" + address_.host + ":" + std::to_string(address_.port) +
+            address_.path);
+    Dial();
+  }
+
+  void Stop() {
+    stopped_ = true;
+    timer_.cancel();
+    if (auto session = session_.lock()) session->Close();
+  }
+
+ private:
+  void Dial() {
+    ++attempt_;
+    LogInfo("正向 WebSocket 第 " + std::to_string(attempt_) + " 次连接 " + address_.url);
+    auto session = std::make_shared<WsSession>(io_, server_);
+    session_ = session;
+    session->Dial(
+        address_,
+        [this] {
+          attempt_ = 0;
+          delay_ms_ = address_.reconnect_initial_ms;
+        },
+        [this](const std::string& why, bool was_open) { OnEnded(why, was_open); });
+  }
+
+  void OnEnded(const std::string& why, bool was_open) {
+    if (stopped_) {
+      LogInfo("正向 WebSocket 已停止");
+      return;
+    }
+    std::uniform_int_distribution<int> jitter(-delay_ms_ / 5, delay_ms_ / 5);
+    const int delay = std::min(delay_ms_ + jitter(random_), address_.reconnect_max_ms);
+    delay_ms_ = std::min(delay_ms_ * 2, address_.reconnect_max_ms);
+    LogWarning(std::string(was_open ? "正向 WebSocket 连接断开" : "正向 WebSocket 连接失败") +
+               "（" + address_.url + "）：" + why + "，" + std::to_string(delay) +
+               " 毫秒后重连");
+    timer_.expires_after(std::chrono::milliseconds(delay));
+    timer_.async_wait([this](beast::error_code error) {
+      if (error || stopped_) return;
+      Dial();
+    });
+  }
+
+  Server& server_;
+  asio::io_context& io_;
+  const ForwardAddress address_;
+  asio::steady_timer timer_;
+  int delay_ms_;
+  int attempt_ = 0;  // dials since the last successful handshake
+  std::minstd_rand random_;
+  std::weak_ptr<WsSession> session_;
+  bool stopped_ = false;
+};
+
 // ---- Listening ----
 
 bool Server::Open(Listener& listener) {
@@ -678,11 +841,16 @@ bool Server::Listen() {
       LogWarning("http_post 没有设置 secret：任何人都能向它发送事件");
     }
   }
+  if (config_.forward_ws) {
+    forward_ = std::make_unique<ForwardClient>(*this, io_, *config_.forward_ws);
+    forward_->Start();
+  }
   return true;
 }
 
 void Server::Shutdown() {
   shutting_down_ = true;
+  if (forward_) forward_->Stop();
   for (Listener& listener : listeners_) {
     beast::error_code ignored;
     if (listener.acceptor) listener.acceptor->close(ignored);

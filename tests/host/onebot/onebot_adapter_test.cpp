@@ -30,6 +30,7 @@ using onebot_test::ApiCall;
 using onebot_test::HttpPeer;
 using onebot_test::PeerState;
 using onebot_test::WsPeer;
+using onebot_test::WsServerPeer;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
@@ -84,8 +85,9 @@ class AdapterProcess {
 
   const fs::path& dir() const { return dir_.path(); }
 
-  // Starts the process and waits for the line that names the listening address of `listener`
-  // ("reverse_ws" or "http_post"); returns its port (0 when it did not appear in time).
+  // Starts the process and waits for the line that names the address of `listener`
+  // ("reverse_ws", "forward_ws" or "http_post"); returns its port (0 when it did not appear in
+  // time).
   std::uint16_t Start(const std::string& listener) {
     const std::string program = (dir_.path() / "robothost").string();
     const std::string config = (dir_.path() / "onebot.json").string();
@@ -101,7 +103,7 @@ class AdapterProcess {
     const int spawned = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return 0;
-    const std::string marker = listener + ": " + (listener == "reverse_ws" ? "ws" : "http") +
+    const std::string marker = listener + ": " + (listener == "http_post" ? "http" : "ws") +
                                "://127.0.0.1:";
     for (int i = 0; i < 300; ++i) {
       const std::string log = Log();
@@ -321,6 +323,106 @@ TEST_F(OneBotWs, StopsCleanlyOnSignals) {
     EXPECT_TRUE(peer.WaitClosed(5s));
     EXPECT_NE(adapter_->Log().find(U8(u8"插件已卸载")), std::string::npos) << adapter_->Log();
   }
+}
+
+// ---- Forward WebSocket ----
+
+class OneBotForward : public ::testing::Test {
+ protected:
+  json ForwardConfig(std::uint16_t port, const std::string& token, int initial_ms, int max_ms) {
+    return {{"forward_ws",
+             {{"url", "ws://127.0.0.1:" + std::to_string(port) + "/onebot/v11/ws"},
+              {"reconnect_initial_ms", initial_ms},
+              {"reconnect_max_ms", max_ms}}},
+            {"access_token", token},
+            {"log_level", "debug"}};
+  }
+  void StartAdapter(const json& config) {
+    adapter_.emplace(config);
+    ASSERT_NE(adapter_->Start("forward_ws"), 0) << adapter_->Log();
+  }
+  // Sends the menu trigger and waits for the reply that makes `total` replies so far.
+  void ExpectReply(WsServerPeer& server, std::size_t total) {
+    server.Send(GroupEvent(U8(u8"@命令表")));
+    const std::vector<ApiCall> sent = state_.WaitFor("send_group_msg", total);
+    ASSERT_EQ(sent.size(), total) << adapter_->Log();
+    EXPECT_TRUE(sent.back().params.value("message", std::string()).starts_with(kMenuStart));
+  }
+  // The gaps between consecutive handshake requests, in milliseconds.
+  static std::vector<long long> Gaps(const std::vector<WsServerPeer::Attempt>& attempts) {
+    std::vector<long long> gaps;
+    for (std::size_t i = 1; i < attempts.size(); ++i) {
+      gaps.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(
+                         attempts[i].when - attempts[i - 1].when)
+                         .count());
+    }
+    return gaps;
+  }
+  // How often `text` occurs in the adapter's log.
+  std::size_t LogCount(const std::string& text) {
+    const std::string log = adapter_->Log();
+    std::size_t count = 0;
+    for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
+      ++count;
+    }
+    return count;
+  }
+
+  PeerState state_;
+  std::optional<AdapterProcess> adapter_;
+};
+
+TEST_F(OneBotForward, RepliesOverItsConnectionAndComesBackAfterDropsAndOutages) {
+  WsServerPeer server(state_, "");
+  const std::uint16_t port = server.Listen();
+  ASSERT_NE(port, 0);
+  ASSERT_NO_FATAL_FAILURE(StartAdapter(ForwardConfig(port, "", 200, 1600)));
+  ASSERT_TRUE(server.WaitForOpen(1, 5s)) << adapter_->Log();
+  ASSERT_NO_FATAL_FAILURE(ExpectReply(server, 1));
+  // get_login_info and send_group_msg went over the same connection.
+  EXPECT_EQ(state_.Calls("get_login_info").size(), 1u);
+
+  // Dropped: the adapter dials again after the first delay and events flow again.
+  server.Drop();
+  ASSERT_TRUE(server.WaitForOpen(2, 5s)) << adapter_->Log();
+  ASSERT_NO_FATAL_FAILURE(ExpectReply(server, 2));
+
+  // Down for a while: refused dials back off with growing delays, then the server returns on
+  // the same port and the adapter finds it.
+  server.Shutdown();
+  const auto down = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(2500ms);
+  ASSERT_EQ(server.Listen(port), port);
+  ASSERT_TRUE(server.WaitForOpen(3, 5s)) << adapter_->Log();
+  EXPECT_LT(std::chrono::steady_clock::now() - down, 5500ms);
+  ASSERT_NO_FATAL_FAILURE(ExpectReply(server, 3));
+  // 200, 400, 800 ms (each within a fifth) fit in the outage: at least three refused dials.
+  EXPECT_GE(LogCount(U8(u8"正向 WebSocket 连接失败")), 3u) << adapter_->Log();
+  EXPECT_GE(LogCount(U8(u8"正向 WebSocket 连接断开")), 2u) << adapter_->Log();
+  EXPECT_EQ(adapter_->Stop(SIGTERM), 0) << adapter_->Log();
+}
+
+TEST_F(OneBotForward, WrongTokenIsRefusedAndRetriedWithGrowingDelaysUntilStopped) {
+  WsServerPeer server(state_, "right");
+  const std::uint16_t port = server.Listen();
+  ASSERT_NE(port, 0);
+  ASSERT_NO_FATAL_FAILURE(StartAdapter(ForwardConfig(port, "wrong", 150, 1000)));
+  // Dials at about 0, 150, 450, 1050, 2050 ms: the delays double up to the cap.
+  const std::vector<WsServerPeer::Attempt> attempts = server.WaitForAttempts(5, 8s);
+  ASSERT_GE(attempts.size(), 5u) << adapter_->Log();
+  for (const WsServerPeer::Attempt& attempt : attempts) EXPECT_EQ(attempt.status, 401);
+  const std::vector<long long> gaps = Gaps(attempts);
+  EXPECT_GE(gaps[0], 100) << adapter_->Log();
+  EXPECT_GT(gaps[1], gaps[0]);
+  EXPECT_GT(gaps[2], gaps[1]);
+  EXPECT_GE(gaps[3], 700);   // capped at 1000 ms, less a fifth
+  EXPECT_LE(gaps[3], 2500);  // and not beyond the cap, with room for a slow machine
+  EXPECT_NE(adapter_->Log().find("HTTP 401"), std::string::npos) << adapter_->Log();
+  // A stop while waiting to redial ends the loop and the process at once.
+  const auto stop = std::chrono::steady_clock::now();
+  EXPECT_EQ(adapter_->Stop(SIGINT), 0) << adapter_->Log();
+  EXPECT_LT(std::chrono::steady_clock::now() - stop, 3s);
+  EXPECT_NE(adapter_->Log().find(U8(u8"插件已卸载")), std::string::npos) << adapter_->Log();
 }
 
 // ---- HTTP POST ----

@@ -1,6 +1,8 @@
 // The peer's network code (Boost.Beast), kept in this one file.
 #include "onebot_peer.h"
 
+#include <fcntl.h>
+
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 
@@ -8,7 +10,10 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
+#include <algorithm>
+#include <cstdio>
 #include <deque>
+#include <future>
 #include <thread>
 
 namespace onebot_test {
@@ -301,6 +306,217 @@ HttpPeer::PostResult HttpPeer::PostEvent(std::uint16_t port, const std::string& 
   result.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - start);
   return result;
+}
+
+
+// ---- forward WebSocket server ----
+
+struct WsServerPeer::Impl {
+  struct Connection {
+    explicit Connection(tcp::socket socket) : ws(std::move(socket)) {}
+    websocket::stream<beast::tcp_stream> ws;
+    beast::flat_buffer buffer;
+    http::request<http::string_body> request;
+    std::deque<std::string> outbox;
+    bool open = false;
+  };
+
+  Impl(PeerState& peer_state, std::string expected_token)
+      : state(peer_state), token(std::move(expected_token)), work(asio::make_work_guard(io)) {
+    thread = std::thread([this] { io.run(); });
+  }
+
+  // Runs `task` on the network thread and waits for it.
+  template <typename Task>
+  void RunOnIo(Task task) {
+    std::promise<void> done;
+    asio::post(io, [&] {
+      task();
+      done.set_value();
+    });
+    done.get_future().wait();
+  }
+
+  void AcceptNext() {
+    acceptor->async_accept([this](beast::error_code error, tcp::socket socket) {
+      if (error) return;
+      auto connection = std::make_shared<Connection>(std::move(socket));
+      connections.push_back(connection);
+      http::async_read(connection->ws.next_layer(), connection->buffer, connection->request,
+                       [this, connection](beast::error_code read_error, std::size_t) {
+                         if (!read_error) OnRequest(connection);
+                       });
+      AcceptNext();
+    });
+  }
+
+  void Record(int status) {
+    const std::lock_guard lock(mutex);
+    attempts.push_back(Attempt{std::chrono::steady_clock::now(), status});
+    changed.notify_all();
+  }
+
+  void OnRequest(const std::shared_ptr<Connection>& connection) {
+    const std::string authorization(connection->request[http::field::authorization]);
+    if (!token.empty() && authorization != "Bearer " + token) {
+      Record(401);
+      auto response = std::make_shared<http::response<http::string_body>>(
+          http::status::unauthorized, connection->request.version());
+      response->body() = "bad token";
+      response->keep_alive(false);
+      response->prepare_payload();
+      http::async_write(connection->ws.next_layer(), *response,
+                        [connection, response](beast::error_code, std::size_t) {
+                          beast::error_code ignored;
+                          connection->ws.next_layer().socket().shutdown(
+                              tcp::socket::shutdown_both, ignored);
+                        });
+      return;
+    }
+    connection->ws.async_accept(connection->request,
+                                [this, connection](beast::error_code error) {
+                                  if (error) return;
+                                  connection->open = true;
+                                  Record(101);
+                                  ReadNext(connection);
+                                });
+  }
+
+  void ReadNext(const std::shared_ptr<Connection>& connection) {
+    connection->ws.async_read(
+        connection->buffer, [this, connection](beast::error_code error, std::size_t) {
+          if (error) {
+            connection->open = false;
+            return;
+          }
+          const std::string text = beast::buffers_to_string(connection->buffer.data());
+          connection->buffer.consume(connection->buffer.size());
+          const json call = json::parse(text, nullptr, false);
+          if (call.is_object() && call.contains("action")) {
+            json answer = state.Answer(call["action"].get<std::string>(),
+                                       call.value("params", json::object()));
+            if (call.contains("echo")) answer["echo"] = call["echo"];
+            Write(connection, answer.dump());
+          }
+          ReadNext(connection);
+        });
+  }
+
+  void Write(const std::shared_ptr<Connection>& connection, std::string text) {
+    connection->outbox.push_back(std::move(text));
+    if (connection->outbox.size() == 1) WriteNext(connection);
+  }
+
+  void WriteNext(const std::shared_ptr<Connection>& connection) {
+    connection->ws.text(true);
+    connection->ws.async_write(asio::buffer(connection->outbox.front()),
+                               [this, connection](beast::error_code error, std::size_t) {
+                                 connection->outbox.pop_front();
+                                 if (error) {
+                                   connection->outbox.clear();
+                                   return;
+                                 }
+                                 if (!connection->outbox.empty()) WriteNext(connection);
+                               });
+  }
+
+  void DropAll() {
+    for (const auto& connection : connections) {
+      beast::error_code ignored;
+      connection->open = false;
+      connection->ws.next_layer().socket().close(ignored);
+    }
+    connections.clear();
+  }
+
+  PeerState& state;
+  const std::string token;
+  asio::io_context io;
+  asio::executor_work_guard<asio::io_context::executor_type> work;
+  std::unique_ptr<tcp::acceptor> acceptor;
+  std::vector<std::shared_ptr<Connection>> connections;  // network thread only
+  std::thread thread;
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<Attempt> attempts;  // under mutex
+};
+
+WsServerPeer::WsServerPeer(PeerState& state, std::string token)
+    : impl_(std::make_unique<Impl>(state, std::move(token))) {}
+
+WsServerPeer::~WsServerPeer() {
+  Shutdown();
+  impl_->work.reset();
+  impl_->io.stop();
+  impl_->thread.join();
+}
+
+std::uint16_t WsServerPeer::Listen(std::uint16_t port) {
+  std::uint16_t bound = 0;
+  impl_->RunOnIo([&] {
+    Impl& impl = *impl_;
+    beast::error_code error;
+    const tcp::endpoint endpoint(asio::ip::make_address("127.0.0.1"), port);
+    impl.acceptor = std::make_unique<tcp::acceptor>(impl.io);
+    impl.acceptor->open(endpoint.protocol(), error);
+    if (!error) impl.acceptor->set_option(asio::socket_base::reuse_address(true), error);
+    // The adapter is a child process: it must not inherit the listening socket, or the port
+    // stays taken after Shutdown.
+    if (!error) fcntl(impl.acceptor->native_handle(), F_SETFD, FD_CLOEXEC);
+    if (!error) impl.acceptor->bind(endpoint, error);
+    if (!error) impl.acceptor->listen(asio::socket_base::max_listen_connections, error);
+    if (error) {
+      std::fprintf(stderr, "WsServerPeer: cannot listen on port %u: %s\n", port,
+                   error.message().c_str());
+      impl.acceptor.reset();
+      return;
+    }
+    bound = impl.acceptor->local_endpoint().port();
+    impl.AcceptNext();
+  });
+  return bound;
+}
+
+void WsServerPeer::Shutdown() {
+  impl_->RunOnIo([impl = impl_.get()] {
+    if (impl->acceptor) {
+      beast::error_code ignored;
+      impl->acceptor->close(ignored);
+      impl->acceptor.reset();
+    }
+    impl->DropAll();
+  });
+}
+
+void WsServerPeer::Drop() {
+  impl_->RunOnIo([impl = impl_.get()] { impl->DropAll(); });
+}
+
+void WsServerPeer::Send(const json& event) {
+  asio::post(impl_->io, [impl = impl_.get(), text = event.dump()]() mutable {
+    for (auto it = impl->connections.rbegin(); it != impl->connections.rend(); ++it) {
+      if ((*it)->open) {
+        impl->Write(*it, std::move(text));
+        return;
+      }
+    }
+  });
+}
+
+std::vector<WsServerPeer::Attempt> WsServerPeer::WaitForAttempts(std::size_t count,
+                                                                 std::chrono::milliseconds timeout) {
+  std::unique_lock lock(impl_->mutex);
+  impl_->changed.wait_for(lock, timeout, [&] { return impl_->attempts.size() >= count; });
+  return impl_->attempts;
+}
+
+bool WsServerPeer::WaitForOpen(std::size_t count, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(impl_->mutex);
+  return impl_->changed.wait_for(lock, timeout, [&] {
+    return static_cast<std::size_t>(std::count_if(impl_->attempts.begin(), impl_->attempts.end(),
+                                                  [](const Attempt& a) { return a.status == 101; })) >=
+           count;
+  });
 }
 
 }  // namespace onebot_test

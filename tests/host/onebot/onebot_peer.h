@@ -70,6 +70,40 @@ class WsPeer {
   std::unique_ptr<Impl> impl_;
 };
 
+// A forward WebSocket server, as the implementation listens for the adapter. It records when
+// each handshake request arrives, refuses those without "Authorization: Bearer <token>" (when
+// `token` is not empty) with 401, answers API calls on the open connection and can drop it or
+// stop listening for a while.
+class WsServerPeer {
+ public:
+  WsServerPeer(PeerState& state, std::string token);
+  ~WsServerPeer();
+  WsServerPeer(const WsServerPeer&) = delete;
+  WsServerPeer& operator=(const WsServerPeer&) = delete;
+
+  // Listens on 127.0.0.1:<port> (0: any free port); returns the port, 0 when it cannot listen.
+  std::uint16_t Listen(std::uint16_t port = 0);
+  // Stops listening and closes every connection: dials are refused until the next Listen.
+  void Shutdown();
+  // Closes the open connections at once, without a closing handshake; keeps listening.
+  void Drop();
+  // Sends `event` on the most recent open connection.
+  void Send(const nlohmann::json& event);
+
+  struct Attempt {
+    std::chrono::steady_clock::time_point when;
+    int status = 0;  // 101 accepted, 401 refused
+  };
+  // Waits until `count` handshake requests have arrived, at most `timeout`; returns them all.
+  std::vector<Attempt> WaitForAttempts(std::size_t count, std::chrono::milliseconds timeout);
+  // Waits until `count` connections have been accepted (status 101) in total.
+  bool WaitForOpen(std::size_t count, std::chrono::milliseconds timeout);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
 // The implementation's HTTP side: its HTTP API server (answering like PeerState) and the
 // client that posts events to the adapter.
 class HttpPeer {

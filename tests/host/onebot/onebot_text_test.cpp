@@ -70,6 +70,32 @@ TEST(OneBotConfig, ReadsSettingsAndRefusesMistakes) {
   EXPECT_TRUE(config.at_sender);
   EXPECT_FALSE(config.http_post);
 
+  // Forward WebSocket: the URL split, default port and path, back-off defaults and overrides.
+  struct ForwardCase {
+    const char* json;
+    const char* host;
+    std::uint16_t port;
+    const char* path;
+    int initial_ms;
+    int max_ms;
+  };
+  const ForwardCase forward_cases[] = {
+      {R"({"forward_ws": {"url": "ws://127.0.0.1:3001"}})", "127.0.0.1", 3001, "/", 1000, 60000},
+      {R"({"forward_ws": {"url": "ws://bot.lan/onebot/v11/ws?x=1", "reconnect_initial_ms": 50,
+                          "reconnect_max_ms": 50}})",
+       "bot.lan", 80, "/onebot/v11/ws?x=1", 50, 50},
+  };
+  for (const ForwardCase& c : forward_cases) {
+    Config forward;
+    ASSERT_TRUE(ParseConfig(c.json, forward, error)) << c.json << ": " << error;
+    ASSERT_TRUE(forward.forward_ws);
+    EXPECT_EQ(forward.forward_ws->host, c.host);
+    EXPECT_EQ(forward.forward_ws->port, c.port);
+    EXPECT_EQ(forward.forward_ws->path, c.path);
+    EXPECT_EQ(forward.forward_ws->reconnect_initial_ms, c.initial_ms);
+    EXPECT_EQ(forward.forward_ws->reconnect_max_ms, c.max_ms);
+  }
+
   const char* const bad[] = {
       "{",
       "[]",
@@ -82,6 +108,15 @@ TEST(OneBotConfig, ReadsSettingsAndRefusesMistakes) {
       R"({"reverse_ws": {"port": 1}, "operators": ["1"]})",
       R"({"reverse_ws": {"port": 1}, "log_level": "loud"})",
       R"({"reverse_ws": {"port": 1}, "quick_reply_timeout_ms": -1})",
+      R"({"forward_ws": {}})",                                     // no url
+      R"({"forward_ws": {"url": "wss://example.org"}})",           // only ws://
+      R"({"forward_ws": {"url": "ws://:3001"}})",                  // no host
+      R"({"forward_ws": {"url": "ws://h:0"}})",                    // port out of range
+      R"({"forward_ws": {"url": "ws://h:3x"}})",                   // port not a number
+      R"({"forward_ws": {"url": "ws://h", "reconnect_initial_ms": 0}})",
+      R"({"forward_ws": {"url": "ws://h", "reconnect_initial_ms": 5000,
+                         "reconnect_max_ms": 1000}})",              // cap below the start
+      R"({"forward_ws": {"url": "ws://h", "retry": 1}})",          // misspelt key
   };
   for (const char* text : bad) {
     Config ignored;
