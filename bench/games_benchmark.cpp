@@ -6,33 +6,26 @@
 
 namespace {
 
-void BM_FeedPet(benchmark::State& state) {
+// One whole command per iteration, each call on the next user's record.
+template <std::size_t (*kCommand)(const games_bench::GameFiles&, int)>
+void BM_Command(benchmark::State& state) {
   const games_bench::GameFiles files(static_cast<int>(state.range(0)));
   int call = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(games_bench::FeedOnce(files, call++));
-}
-
-void BM_Work(benchmark::State& state) {
-  const games_bench::GameFiles files(static_cast<int>(state.range(0)));
-  int call = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(games_bench::WorkOnce(files, call++));
+  for (auto _ : state) benchmark::DoNotOptimize(kCommand(files, call++));
 }
 
 // Wall-clock medians over repetitions: a command spends most of its time in file system calls.
-BENCHMARK(BM_FeedPet)
-    ->RangeMultiplier(10)
-    ->Range(1000, 100000)
-    ->Unit(benchmark::kMicrosecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_Work)
-    ->RangeMultiplier(10)
-    ->Range(1000, 100000)
-    ->Unit(benchmark::kMicrosecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+void UsersAndRepetitions(benchmark::internal::Benchmark* benchmark) {
+  benchmark->RangeMultiplier(10)
+      ->Range(1000, 100000)
+      ->Unit(benchmark::kMicrosecond)
+      ->UseRealTime()
+      ->Repetitions(5)
+      ->ReportAggregatesOnly(true);
+}
+
+BENCHMARK(BM_Command<games_bench::FeedOnce>)->Name("BM_FeedPet")->Apply(UsersAndRepetitions);
+BENCHMARK(BM_Command<games_bench::WorkOnce>)->Name("BM_Work")->Apply(UsersAndRepetitions);
 
 }  // namespace
 

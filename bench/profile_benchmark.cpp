@@ -81,26 +81,15 @@ void BM_FirstReadOfFile(benchmark::State& state) {
 // Every write stores a value never stored before, so that none is skipped as a no-op.
 std::int64_t write_count = 0;
 
-void BM_DurableWrite(benchmark::State& state) {
+// A durable write or a whole feed mix per iteration; they share the write counter.
+template <typename Result, Result (*kOperation)(const std::string&, std::int64_t, std::int64_t)>
+void BM_Writing(benchmark::State& state) {
   const std::int64_t users = state.range(0);
   const std::string& path = Files().For(users);
   Settle(path, users);
   std::int64_t& call = write_count;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        profile_bench::WriteOnce(path, profile_bench::PickUser(users, call), call));
-    ++call;
-  }
-}
-
-void BM_FeedCommandMix(benchmark::State& state) {
-  const std::int64_t users = state.range(0);
-  const std::string& path = Files().For(users);
-  Settle(path, users);
-  std::int64_t& call = write_count;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        profile_bench::FeedMix(path, profile_bench::PickUser(users, call), call));
+    benchmark::DoNotOptimize(kOperation(path, profile_bench::PickUser(users, call), call));
     ++call;
   }
 }
@@ -111,9 +100,11 @@ BENCHMARK(BM_ReadUnchangedFile) PROFILE_SIZES->Repetitions(5)->ReportAggregatesO
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstReadOfFile) PROFILE_SIZES->Repetitions(3)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DurableWrite) PROFILE_SIZES->Repetitions(3)->ReportAggregatesOnly(true)
+BENCHMARK(BM_Writing<bool, profile_bench::WriteOnce>)->Name("BM_DurableWrite")
+    PROFILE_SIZES->Repetitions(3)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FeedCommandMix) PROFILE_SIZES->Repetitions(3)->ReportAggregatesOnly(true)
+BENCHMARK(BM_Writing<std::size_t, profile_bench::FeedMix>)->Name("BM_FeedCommandMix")
+    PROFILE_SIZES->Repetitions(3)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
