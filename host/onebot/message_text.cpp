@@ -1,46 +1,10 @@
-// Character set conversion through iconv, CQ-code escaping and message flattening.
+// Character set conversion, CQ-code escaping and message flattening.
 #include "message_text.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include "gb18030.h"
 
 namespace robothost::onebot {
 namespace {
-
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
-
-// Runs iconv over `input`. A byte iconv rejects is replaced by `replacement` when one is given
-// (and conversion continues after it); without one the conversion fails.
-std::optional<std::string> Convert(const char* to, const char* from, std::string_view input,
-                                   std::optional<std::string_view> replacement) {
-  iconv_t converter = iconv_open(to, from);
-  if (converter == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-  std::string output;
-  char* in = const_cast<char*>(input.data());
-  std::size_t in_left = input.size();
-  char buffer[1024];
-  bool failed = false;
-  while (in_left > 0) {
-    char* out = buffer;
-    std::size_t out_left = sizeof buffer;
-    const std::size_t result = iconv(converter, &in, &in_left, &out, &out_left);
-    output.append(buffer, static_cast<std::size_t>(out - buffer));
-    if (result != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG) continue;
-    // EILSEQ (a byte that starts no valid character) or EINVAL (a character cut off at the end).
-    if (!replacement) {
-      failed = true;
-      break;
-    }
-    output += *replacement;
-    ++in;
-    --in_left;
-  }
-  iconv_close(converter);
-  if (failed) return std::nullopt;
-  return output;
-}
 
 void AppendSegmentAsCqCode(const nlohmann::json& segment, std::string& text) {
   const std::string type = segment.value("type", std::string());
@@ -65,15 +29,9 @@ void AppendSegmentAsCqCode(const nlohmann::json& segment, std::string& text) {
 
 }  // namespace
 
-std::optional<std::string> Utf8ToGb18030(std::string_view utf8) {
-  if (utf8.empty()) return std::string();
-  return Convert("GB18030", "UTF-8", utf8, std::nullopt);
-}
+std::optional<std::string> Utf8ToGb18030(std::string_view utf8) { return gb18030::FromUtf8(utf8); }
 
-std::string Gb18030ToUtf8(std::string_view gb18030) {
-  if (gb18030.empty()) return {};
-  return Convert("UTF-8", "GB18030", gb18030, kReplacement).value_or(std::string());
-}
+std::string Gb18030ToUtf8(std::string_view gb18030) { return gb18030::ToUtf8(gb18030); }
 
 std::string EscapeCqText(std::string_view text) {
   std::string escaped;
