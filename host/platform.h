@@ -2,6 +2,7 @@
 // character-set conversion and the terminal. One implementation per platform, chosen by CMake.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,5 +78,15 @@ void ProcessPendingMessages();
 // of the host and of the API library always appears in the order in which it was made.
 void WriteOutput(std::string_view utf8);
 void WriteError(std::string_view utf8);
+
+// The local calendar time of `time` (thread-safe).
+std::tm LocalCalendarTime(std::time_t time);
+
+// The signals that ask a long-running host to stop: SIGINT and SIGTERM, and on Windows also
+// SIGBREAK (Ctrl+Break, and what a supervisor can send to a console process group).
+std::vector<int> StopSignals();
+
+// The name of one of the signals above ("SIGINT"), for the log.
+std::string SignalName(int signal_number);
 
 }  // namespace robothost::platform

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -174,5 +175,19 @@ void ProcessPendingMessages() {}
 void WriteOutput(std::string_view utf8) { WriteAll(STDOUT_FILENO, utf8); }
 
 void WriteError(std::string_view utf8) { WriteAll(STDERR_FILENO, utf8); }
+
+std::tm LocalCalendarTime(std::time_t time) {
+  std::tm local{};
+  localtime_r(&time, &local);
+  return local;
+}
+
+std::vector<int> StopSignals() { return {SIGINT, SIGTERM}; }
+
+std::string SignalName(int signal_number) {
+  if (signal_number == SIGINT) return "SIGINT";
+  if (signal_number == SIGTERM) return "SIGTERM";
+  return "signal " + std::to_string(signal_number);
+}
 
 }  // namespace robothost::platform

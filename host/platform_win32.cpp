@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <csignal>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -375,5 +376,20 @@ void ProcessPendingMessages() {
 void WriteOutput(std::string_view utf8) { WriteTo(STD_OUTPUT_HANDLE, utf8); }
 
 void WriteError(std::string_view utf8) { WriteTo(STD_ERROR_HANDLE, utf8); }
+
+std::tm LocalCalendarTime(std::time_t time) {
+  std::tm local{};
+  localtime_s(&local, &time);
+  return local;
+}
+
+std::vector<int> StopSignals() { return {SIGINT, SIGTERM, SIGBREAK}; }
+
+std::string SignalName(int signal_number) {
+  if (signal_number == SIGINT) return "SIGINT";
+  if (signal_number == SIGTERM) return "SIGTERM";
+  if (signal_number == SIGBREAK) return "SIGBREAK";
+  return "signal " + std::to_string(signal_number);
+}
 
 }  // namespace robothost::platform

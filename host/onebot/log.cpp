@@ -51,8 +51,7 @@ void Log(LogLevel level, std::string_view message) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   const auto milliseconds =
       std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  std::tm local{};
-  localtime_r(&seconds, &local);
+  const std::tm local = platform::LocalCalendarTime(seconds);
   char stamp[32];
   const std::size_t length = std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
   std::string line(stamp, length);

@@ -4,9 +4,8 @@
 // adapter's worker thread only calls ApiChannel::Call, which waits for the network thread.
 #include "network.h"
 
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/hmac.h>
+// Boost 1.74's Asio uses std::exchange without including <utility> itself.
+#include <utility>
 
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
@@ -14,7 +13,6 @@
 #include <boost/beast/websocket.hpp>
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <functional>
 #include <future>
 #include <list>
@@ -23,7 +21,9 @@
 #include <mutex>
 #include <random>
 
+#include "hmac.h"
 #include "log.h"
+#include "platform.h"
 
 namespace robothost::onebot {
 namespace {
@@ -40,8 +40,15 @@ constexpr std::size_t kMaxMessageBytes = 4 * 1024 * 1024;
 // Beast's own string_view as the standard one.
 std::string_view Sv(beast::string_view text) { return {text.data(), text.size()}; }
 
+// Whether two secrets are equal, in a time that does not depend on where they first differ (the
+// time may tell the length, which is no secret).
 bool SameSecret(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
+  if (a.size() != b.size()) return false;
+  volatile unsigned char difference = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    difference = static_cast<unsigned char>(difference | (a[i] ^ b[i]));
+  }
+  return difference == 0;
 }
 
 // The value of `name` in the query part of a request target, undecoded.
@@ -78,16 +85,15 @@ bool HasAccessToken(const http::request<http::string_body>& request, const std::
 }
 
 // "sha1=" and the hex HMAC-SHA1 of `body` keyed with `secret`: the X-Signature of OneBot.
+// Empty when the digest cannot be computed, which matches no header.
 std::string Signature(const std::string& secret, std::string_view body) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int length = 0;
-  HMAC(EVP_sha1(), secret.data(), static_cast<int>(secret.size()),
-       reinterpret_cast<const unsigned char*>(body.data()), body.size(), digest, &length);
+  Sha1Digest digest;
+  if (!HmacSha1(secret, body, digest)) return {};
   static constexpr char kHex[] = "0123456789abcdef";
   std::string text = "sha1=";
-  for (unsigned int i = 0; i < length; ++i) {
-    text += kHex[digest[i] >> 4];
-    text += kHex[digest[i] & 0x0F];
+  for (const unsigned char byte : digest) {
+    text += kHex[byte >> 4];
+    text += kHex[byte & 0x0F];
   }
   return text;
 }
@@ -556,7 +562,7 @@ void HttpSession::OnRead(beast::error_code error) {
   }
   if (!config.secret.empty()) {
     const std::string expected = Signature(config.secret, request.body());
-    if (!SameSecret(Sv(request["X-Signature"]), expected)) {
+    if (expected.empty() || !SameSecret(Sv(request["X-Signature"]), expected)) {
       LogWarning("拒绝了签名不对的 HTTP POST 事件");
       Respond(http::status::forbidden, {});
       return;
@@ -872,10 +878,11 @@ int RunNetwork(const Config& config, Adapter& adapter) {
     adapter.Stop();
     return 1;
   }
-  asio::signal_set signals(io, SIGINT, SIGTERM);
+  asio::signal_set signals(io);
+  for (const int signal_number : platform::StopSignals()) signals.add(signal_number);
   signals.async_wait([&](beast::error_code error, int signal_number) {
     if (error) return;
-    LogInfo(std::string("收到 ") + (signal_number == SIGINT ? "SIGINT" : "SIGTERM") + "，正在停止");
+    LogInfo("收到 " + platform::SignalName(signal_number) + "，正在停止");
     server.Shutdown();
     // Give the closing handshakes a moment, then stop whatever is left.
     auto timer = std::make_shared<asio::steady_timer>(io, std::chrono::milliseconds(500));

@@ -72,6 +72,54 @@ ChildResult RunChildProcess(const std::string& program, const std::vector<std::s
   return result;
 }
 
+BackgroundProcess::~BackgroundProcess() { Kill(); }
+
+bool BackgroundProcess::Start(const std::string& program, const std::vector<std::string>& arguments,
+                              const std::string& error_path) {
+  if (process_ != 0) return false;
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, error_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return false;
+  process_ = child;
+  return true;
+}
+
+int BackgroundProcess::Stop(StopRequest request, int timeout_ms) {
+  if (process_ == 0) return -1;
+  const auto child = static_cast<pid_t>(process_);
+  kill(child, request == StopRequest::kInterrupt ? SIGINT : SIGTERM);
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (std::chrono::steady_clock::now() < give_up) {
+    int status = 0;
+    if (waitpid(child, &status, WNOHANG) == child) {
+      process_ = 0;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  Kill();
+  return -1;
+}
+
+void BackgroundProcess::Kill() {
+  if (process_ == 0) return;
+  const auto child = static_cast<pid_t>(process_);
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  process_ = 0;
+}
+
+bool StopRequestsCanBeDelivered() { return true; }
+
 std::string CurrentProgramPath() {
   char path[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);

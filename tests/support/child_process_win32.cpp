@@ -112,6 +112,71 @@ ChildResult RunChildProcess(const std::string& program, const std::vector<std::s
   return result;
 }
 
+BackgroundProcess::~BackgroundProcess() { Kill(); }
+
+bool BackgroundProcess::Start(const std::string& program, const std::vector<std::string>& arguments,
+                              const std::string& error_path) {
+  if (process_ != 0) return false;
+  std::string command_line = QuoteArgument(program);
+  for (const std::string& argument : arguments) {
+    command_line += ' ';
+    command_line += QuoteArgument(argument);
+  }
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE error = CreateFileA(error_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (error == INVALID_HANDLE_VALUE) return false;
+  HANDLE discard = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               &inheritable, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = discard;
+  startup.hStdError = error;
+  PROCESS_INFORMATION process{};
+  // A process group of its own, so that a Ctrl+Break can be aimed at it alone.
+  const BOOL created =
+      CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
+                     CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process);
+  CloseHandle(error);
+  if (discard != INVALID_HANDLE_VALUE) CloseHandle(discard);
+  if (!created) return false;
+  CloseHandle(process.hThread);
+  process_ = reinterpret_cast<std::intptr_t>(process.hProcess);
+  return true;
+}
+
+int BackgroundProcess::Stop(StopRequest, int timeout_ms) {
+  if (process_ == 0) return -1;
+  HANDLE process = reinterpret_cast<HANDLE>(process_);
+  if (!GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, GetProcessId(process)) ||
+      WaitForSingleObject(process, static_cast<DWORD>(timeout_ms)) != WAIT_OBJECT_0) {
+    Kill();
+    return -1;
+  }
+  DWORD code = 0;
+  const BOOL known = GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  process_ = 0;
+  return known ? static_cast<int>(code) : -1;
+}
+
+void BackgroundProcess::Kill() {
+  if (process_ == 0) return;
+  HANDLE process = reinterpret_cast<HANDLE>(process_);
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, INFINITE);
+  CloseHandle(process);
+  process_ = 0;
+}
+
+bool StopRequestsCanBeDelivered() {
+  // Wine's ntdll exports wine_get_version; Windows' does not.
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr;
+}
+
 std::string CurrentProgramPath() {
   char path[MAX_PATH * 4];
   const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);

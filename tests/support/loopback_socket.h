@@ -28,6 +28,10 @@ bool SendAll(SocketHandle socket, std::string_view bytes);
 // Closes a socket; kNoSocket does nothing.
 void CloseSocket(SocketHandle socket);
 
+// Keeps `socket` out of the child processes started later, so that a listening port is free
+// again once this process closes it, whatever its children do.
+void KeepFromChildProcesses(SocketHandle socket);
+
 // A loopback port on which nothing listens: bound, then released again.
 std::uint16_t UnusedLoopbackPort();
 

@@ -1,5 +1,6 @@
 // Test support on POSIX: loopback TCP sockets over the BSD socket calls.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -62,6 +63,10 @@ bool SendAll(SocketHandle socket, std::string_view bytes) {
 
 void CloseSocket(SocketHandle socket) {
   if (socket != kNoSocket) close(static_cast<int>(socket));
+}
+
+void KeepFromChildProcesses(SocketHandle socket) {
+  fcntl(static_cast<int>(socket), F_SETFD, FD_CLOEXEC);
 }
 
 std::uint16_t UnusedLoopbackPort() {

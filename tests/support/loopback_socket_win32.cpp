@@ -69,6 +69,10 @@ void CloseSocket(SocketHandle socket) {
   if (socket != kNoSocket) closesocket(Native(socket));
 }
 
+void KeepFromChildProcesses(SocketHandle socket) {
+  SetHandleInformation(reinterpret_cast<HANDLE>(socket), HANDLE_FLAG_INHERIT, 0);
+}
+
 std::uint16_t UnusedLoopbackPort() {
   std::uint16_t port = 0;
   CloseSocket(ListenOnLoopback(port));

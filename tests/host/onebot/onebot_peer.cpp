@@ -1,10 +1,8 @@
 // The peer's network code (Boost.Beast), kept in this one file.
 #include "onebot_peer.h"
 
-#include <fcntl.h>
-
-#include <openssl/evp.h>
-#include <openssl/hmac.h>
+// Boost 1.74's Asio uses std::exchange without including <utility> itself.
+#include <utility>
 
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
@@ -15,6 +13,9 @@
 #include <deque>
 #include <future>
 #include <thread>
+
+#include "loopback_socket.h"
+#include "onebot/hmac.h"
 
 namespace onebot_test {
 namespace {
@@ -89,15 +90,13 @@ std::vector<ApiCall> PeerState::Calls(const std::string& action) {
 }
 
 std::string Sign(const std::string& secret, const std::string& body) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int length = 0;
-  HMAC(EVP_sha1(), secret.data(), static_cast<int>(secret.size()),
-       reinterpret_cast<const unsigned char*>(body.data()), body.size(), digest, &length);
+  robothost::onebot::Sha1Digest digest;
+  if (!robothost::onebot::HmacSha1(secret, body, digest)) return "sha1=?";
   static constexpr char kHex[] = "0123456789abcdef";
   std::string text = "sha1=";
-  for (unsigned int i = 0; i < length; ++i) {
-    text += kHex[digest[i] >> 4];
-    text += kHex[digest[i] & 0x0F];
+  for (const unsigned char byte : digest) {
+    text += kHex[byte >> 4];
+    text += kHex[byte & 0x0F];
   }
   return text;
 }
@@ -462,7 +461,10 @@ std::uint16_t WsServerPeer::Listen(std::uint16_t port) {
     if (!error) impl.acceptor->set_option(asio::socket_base::reuse_address(true), error);
     // The adapter is a child process: it must not inherit the listening socket, or the port
     // stays taken after Shutdown.
-    if (!error) fcntl(impl.acceptor->native_handle(), F_SETFD, FD_CLOEXEC);
+    if (!error) {
+      test_support::KeepFromChildProcesses(
+          static_cast<test_support::SocketHandle>(impl.acceptor->native_handle()));
+    }
     if (!error) impl.acceptor->bind(endpoint, error);
     if (!error) impl.acceptor->listen(asio::socket_base::max_listen_connections, error);
     if (error) {
