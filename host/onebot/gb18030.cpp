@@ -21,6 +21,11 @@ struct FourByteRun {
   std::uint16_t length;
 };
 
+struct FourByteCode {
+  std::uint16_t index;
+  std::uint16_t code_point;
+};
+
 #include "gb18030_tables.inc"
 
 // Private-use characters that glibc decodes no code to because it gave their GB18030-2005
@@ -87,6 +92,9 @@ std::optional<char32_t> DecodeBmpFourByte(std::uint32_t index, std::uint32_t cod
     if (index - run.first_index < run.length) {
       return static_cast<char32_t>(run.first_code_point + (index - run.first_index));
     }
+  }
+  for (const FourByteCode& entry : kFourByteBmpOutOfOrder) {
+    if (entry.index == index) return entry.code_point;
   }
   for (const FourBytePrivateUse& entry : kFourBytePrivateUse) {
     if (entry.code == code) return entry.code_point;
@@ -188,6 +196,12 @@ bool AppendBmp(char32_t code_point, std::string& out) {
     const FourByteRun& run = *std::prev(after);
     if (code_point - run.first_code_point < run.length) {
       AppendFourByte(run.first_index + (code_point - run.first_code_point), out);
+      return true;
+    }
+  }
+  for (const FourByteCode& entry : kFourByteBmpOutOfOrder) {
+    if (entry.code_point == code_point) {
+      AppendFourByte(entry.index, out);
       return true;
     }
   }
