@@ -83,6 +83,13 @@ EventKind ReadEvent(const json& event, GroupMessage& message, std::string& why) 
     why = "群消息缺少 group_id 或 user_id";
     return EventKind::kMalformed;
   }
+  // Some implementations (Lagrange.OneBot with IgnoreSelf off) report the bot's own group
+  // messages as ordinary messages: answering those would make the plugin talk to itself.
+  const std::int64_t self_id = ReadId(event, "self_id").value_or(0);
+  if (self_id != 0 && *user == self_id) {
+    why = "机器人自己发的消息";
+    return EventKind::kIgnored;
+  }
   std::optional<std::string> text;
   if (const auto array = event.find("message"); array != event.end() && array->is_array()) {
     text = MessagePlainText(*array);
@@ -96,7 +103,7 @@ EventKind ReadEvent(const json& event, GroupMessage& message, std::string& why) 
     return EventKind::kMalformed;
   }
   message = GroupMessage{};
-  message.self_id = ReadId(event, "self_id").value_or(0);
+  message.self_id = self_id;
   message.group_id = *group;
   message.user_id = *user;
   message.text = std::move(*text);

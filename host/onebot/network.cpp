@@ -72,6 +72,16 @@ std::string_view TargetPath(std::string_view target) {
   return target.substr(0, target.find('?'));
 }
 
+// Whether the path of a request target is the configured path, a trailing slash on either side
+// not counting ("/onebot/" is "/onebot": operators copy addresses both ways).
+bool PathMatches(std::string_view target, std::string_view configured) {
+  const auto trim = [](std::string_view path) {
+    if (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    return path.empty() ? std::string_view("/") : path;
+  };
+  return trim(TargetPath(target)) == trim(configured);
+}
+
 // Whether a request carries the access token: "Authorization: Bearer <token>" (or the older
 // "Token <token>"), or "access_token=<token>" in the query. No token configured: always true.
 bool HasAccessToken(const http::request<http::string_body>& request, const std::string& token) {
@@ -141,10 +151,12 @@ class WsSession : public ApiChannel, public std::enable_shared_from_this<WsSessi
   WsSession(asio::io_context& io, Server& server) : ws_(io), server_(server), forward_(true) {}
 
   void Start();
-  // Connects to `address`. `opened` runs once the handshake has succeeded; `ended` runs once
-  // when the connection has failed, was refused or has dropped (with why, and whether it had
-  // been open), including after Close.
-  void Dial(const ForwardAddress& address, std::function<void()> opened,
+  // Connects to `address`. `accepted` runs once, when the first event or successful API
+  // response arrives: only then has the implementation surely accepted us (some accept any
+  // handshake, then report a wrong token in a message and close). `ended` runs once when the
+  // connection has failed, was refused or has dropped (with why, and whether the handshake had
+  // succeeded), including after Close.
+  void Dial(const ForwardAddress& address, std::function<void()> accepted,
             std::function<void(const std::string&, bool)> ended);
   void Close();
   ApiResult Call(const std::string& action, const json& params) override;
@@ -171,7 +183,7 @@ class WsSession : public ApiChannel, public std::enable_shared_from_this<WsSessi
   std::string peer_;
   const bool forward_ = false;
   websocket::response_type response_;  // the server's answer to our handshake (forward)
-  std::function<void()> opened_;
+  std::function<void()> accepted_;
   std::function<void(const std::string&, bool)> ended_;
   bool was_open_ = false;
 
@@ -285,7 +297,7 @@ void WsSession::OnRequest(beast::error_code error) {
     Refuse(http::status::bad_request, "不是 WebSocket 握手");
     return;
   }
-  if (TargetPath(Sv(request_.target())) != config.reverse_ws->path) {
+  if (!PathMatches(Sv(request_.target()), config.reverse_ws->path)) {
     Refuse(http::status::not_found, "路径不对：" + std::string(Sv(request_.target())));
     return;
   }
@@ -336,9 +348,9 @@ void WsSession::OnAccept(beast::error_code error) {
   ReadNext();
 }
 
-void WsSession::Dial(const ForwardAddress& address, std::function<void()> opened,
+void WsSession::Dial(const ForwardAddress& address, std::function<void()> accepted,
                      std::function<void(const std::string&, bool)> ended) {
-  opened_ = std::move(opened);
+  accepted_ = std::move(accepted);
   ended_ = std::move(ended);
   peer_ = address.host + ":" + std::to_string(address.port);
   auto resolver = std::make_shared<tcp::resolver>(ws_.get_executor());
@@ -386,7 +398,6 @@ void WsSession::OnConnected(const ForwardAddress& address) {
     self->open_ = true;
     self->was_open_ = true;
     LogInfo("已通过正向 WebSocket 连接到 OneBot（" + self->peer_ + "）");
-    if (self->opened_) self->opened_();
     self->ReadNext();
   });
 }
@@ -434,6 +445,22 @@ void WsSession::HandleText(const std::string& text) {
   if (message.is_discarded()) {
     LogWarning("收到的不是有效的 JSON，已忽略（" + std::to_string(text.size()) + " 字节）");
     return;
+  }
+  if (message.is_object() && !message.contains("post_type") && !message.contains("echo") &&
+      message.contains("retcode")) {
+    // A response to no call of ours: how NapCat and LLOneBot report a wrong access token on a
+    // connection they accepted (retcode 1403) before they close it.
+    if (const ApiResult result = ReadApiResponse(message); !result.ok) {
+      LogWarning("OneBot 实现报告错误（" + peer_ + "）：" + result.error +
+                 (message.value("retcode", 0) == 1403 ? "；请检查 access_token" : ""));
+    }
+    return;
+  }
+  if (accepted_ && message.is_object() &&
+      (message.contains("post_type") || ReadApiResponse(message).ok)) {
+    auto accepted = std::move(accepted_);
+    accepted_ = nullptr;
+    accepted();
   }
   if (message.is_object() && message.contains("echo") && !message.contains("post_type")) {
     const json& echo = message["echo"];
@@ -556,7 +583,7 @@ void HttpSession::OnRead(beast::error_code error) {
     Respond(http::status::method_not_allowed, {});
     return;
   }
-  if (TargetPath(Sv(request.target())) != config.http_post->path) {
+  if (!PathMatches(Sv(request.target()), config.http_post->path)) {
     Respond(http::status::not_found, {});
     return;
   }
@@ -606,7 +633,12 @@ void HttpSession::OnRead(beast::error_code error) {
     return;
   }
   // The implementation waits for this answer; a reply that takes longer goes out through the
-  // HTTP API instead.
+  // HTTP API instead. With no time at all (for implementations that ignore quick operations,
+  // such as Lagrange.OneBot) the answer goes now, so no reply can ever land in it.
+  if (config.quick_reply_timeout_ms == 0) {
+    Respond(http::status::no_content, {});
+    return;
+  }
   awaiting_reply_ = true;
   quick_timer_.expires_after(std::chrono::milliseconds(config.quick_reply_timeout_ms));
   quick_timer_.async_wait([self = shared_from_this(), id](beast::error_code wait_error) {
@@ -780,7 +812,7 @@ class ForwardClient {
   const ForwardAddress address_;
   asio::steady_timer timer_;
   int delay_ms_;
-  int attempt_ = 0;  // dials since the last successful handshake
+  int attempt_ = 0;  // dials since the implementation last accepted us
   std::minstd_rand random_;
   std::weak_ptr<WsSession> session_;
   bool stopped_ = false;

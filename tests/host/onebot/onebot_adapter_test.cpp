@@ -160,6 +160,8 @@ TEST_F(OneBotWs, GroupMessagesInBothFormatsGetReplies) {
   ASSERT_NO_FATAL_FAILURE(StartAdapter());
   WsPeer peer(state_);
   ASSERT_EQ(Connect(peer), 101);
+  // The bot's own message (user_id is self_id), as Lagrange.OneBot may report it: never answered.
+  peer.Send(GroupEvent(U8(u8"@命令表"), 10000));
   // String format; [cqname] comes from get_login_info, [enter] is a line break.
   peer.Send(GroupEvent(U8(u8"@命令表")));
   // Array format, a parameter with an emoji (outside GBK) and brackets that must go out escaped.
@@ -381,23 +383,37 @@ TEST_F(OneBotForward, RepliesOverItsConnectionAndComesBackAfterDropsAndOutages) 
 }
 
 TEST_F(OneBotForward, WrongTokenIsRefusedAndRetriedWithGrowingDelaysUntilStopped) {
-  WsServerPeer server(state_, "right");
-  const std::uint16_t port = server.Listen();
-  ASSERT_NE(port, 0);
-  ASSERT_NO_FATAL_FAILURE(StartAdapter(ForwardConfig(port, "wrong", 150, 1000)));
-  // Dials at about 0, 150, 450, 1050, 2050 ms: the delays double up to the cap.
-  const std::vector<WsServerPeer::Attempt> attempts = server.WaitForAttempts(5, 8s);
-  ASSERT_GE(attempts.size(), 5u) << adapter_->Log();
-  for (const WsServerPeer::Attempt& attempt : attempts) EXPECT_EQ(attempt.status, 401);
-  const std::vector<long long> gaps = Gaps(attempts);
-  EXPECT_GE(gaps[0], 100) << adapter_->Log();
-  EXPECT_GT(gaps[1], gaps[0]);
-  EXPECT_GT(gaps[2], gaps[1]);
-  EXPECT_GE(gaps[3], 700);   // capped at 1000 ms, less a fifth
-  EXPECT_LE(gaps[3], 2500);  // and not beyond the cap, with room for a slow machine
-  EXPECT_NE(adapter_->Log().find("HTTP 401"), std::string::npos) << adapter_->Log();
-  // A stop while waiting to redial ends the loop and the process at once.
-  adapter_->ExpectCleanStop(StopRequest::kInterrupt, 3s);
+  // Refused at the handshake, or accepted and then refused by a message: a connection that never
+  // got an event does not count as a success, so the delays grow either way.
+  struct Case {
+    WsServerPeer::TokenRefusal refusal;
+    int status;
+    std::string logged;
+  };
+  const Case cases[] = {
+      {WsServerPeer::TokenRefusal::kAtHandshake, 401, "HTTP 401"},
+      {WsServerPeer::TokenRefusal::kAfterAccepting, 1403, U8(u8"[WARN] OneBot 实现报告错误")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    WsServerPeer server(state_, "right", c.refusal);
+    const std::uint16_t port = server.Listen();
+    ASSERT_NE(port, 0);
+    ASSERT_NO_FATAL_FAILURE(StartAdapter(ForwardConfig(port, "wrong", 150, 1000)));
+    // Dials at about 0, 150, 450, 1050, 2050 ms: the delays double up to the cap.
+    const std::vector<WsServerPeer::Attempt> attempts = server.WaitForAttempts(5, 8s);
+    ASSERT_GE(attempts.size(), 5u) << adapter_->Log();
+    for (const WsServerPeer::Attempt& attempt : attempts) EXPECT_EQ(attempt.status, c.status);
+    const std::vector<long long> gaps = Gaps(attempts);
+    EXPECT_GE(gaps[0], 100) << adapter_->Log();
+    EXPECT_GT(gaps[1], gaps[0]);
+    EXPECT_GT(gaps[2], gaps[1]);
+    EXPECT_GE(gaps[3], 700);   // capped at 1000 ms, less a fifth
+    EXPECT_LE(gaps[3], 2500);  // and not beyond the cap, with room for a slow machine
+    EXPECT_NE(adapter_->Log().find(c.logged), std::string::npos) << adapter_->Log();
+    // A stop while waiting to redial ends the loop and the process at once.
+    adapter_->ExpectCleanStop(StopRequest::kInterrupt, 3s);
+  }
 }
 
 // ---- HTTP POST ----
@@ -474,6 +490,27 @@ TEST_F(OneBotHttp, BadSignaturesAndMalformedBodiesAreRefused) {
   }
   EXPECT_EQ(HttpPeer::PostEvent(port_, "/elsewhere", body, onebot_test::Sign("key", body)).status,
             404);
+  // A trailing slash is the same path.
+  EXPECT_EQ(HttpPeer::PostEvent(port_, "/onebot/", body, onebot_test::Sign("key", body)).status,
+            200);
+}
+
+TEST_F(OneBotHttp, NoTimeForQuickOperationsSendsEveryReplyThroughTheApi) {
+  // For implementations that ignore the answer to a post (Lagrange.OneBot): the answer is always
+  // empty and at once, and replies take the HTTP API.
+  json config = HttpConfig();
+  config["quick_reply_timeout_ms"] = 0;
+  ASSERT_NO_FATAL_FAILURE(StartAdapter(config));
+  for (int i = 0; i < 3; ++i) {
+    const HttpPeer::PostResult result = Post(GroupEvent(U8(u8"@命令表")));
+    EXPECT_EQ(result.status, 204) << i;
+    EXPECT_EQ(result.body, "") << i;
+  }
+  const std::vector<ApiCall> sent = state_.WaitFor("send_group_msg", 3);
+  ASSERT_EQ(sent.size(), 3u) << adapter_->Log();
+  for (const ApiCall& call : sent) {
+    EXPECT_TRUE(call.params["message"].get<std::string>().starts_with(kMenuStart));
+  }
 }
 
 TEST_F(OneBotHttp, SlowPluginCallDoesNotHoldUpOtherEvents) {

@@ -320,8 +320,11 @@ struct WsServerPeer::Impl {
     bool open = false;
   };
 
-  Impl(PeerState& peer_state, std::string expected_token)
-      : state(peer_state), token(std::move(expected_token)), work(asio::make_work_guard(io)) {
+  Impl(PeerState& peer_state, std::string expected_token, TokenRefusal token_refusal)
+      : state(peer_state),
+        token(std::move(expected_token)),
+        refusal(token_refusal),
+        work(asio::make_work_guard(io)) {
     thread = std::thread([this] { io.run(); });
   }
 
@@ -357,7 +360,23 @@ struct WsServerPeer::Impl {
 
   void OnRequest(const std::shared_ptr<Connection>& connection) {
     const std::string authorization(connection->request[http::field::authorization]);
-    if (!token.empty() && authorization != "Bearer " + token) {
+    const bool token_ok = token.empty() || authorization == "Bearer " + token;
+    if (!token_ok && refusal == TokenRefusal::kAfterAccepting) {
+      connection->ws.async_accept(connection->request, [this, connection](beast::error_code error) {
+        if (error) return;
+        Record(1403);
+        connection->ws.text(true);
+        auto failure = std::make_shared<std::string>(
+            R"({"status":"failed","retcode":1403,"data":null,"message":"token验证失败","wording":"token验证失败"})");
+        connection->ws.async_write(asio::buffer(*failure),
+                                   [connection, failure](beast::error_code, std::size_t) {
+                                     connection->ws.async_close(websocket::close_code::normal,
+                                                                [connection](beast::error_code) {});
+                                   });
+      });
+      return;
+    }
+    if (!token_ok) {
       Record(401);
       auto response = std::make_shared<http::response<http::string_body>>(
           http::status::unauthorized, connection->request.version());
@@ -430,6 +449,7 @@ struct WsServerPeer::Impl {
 
   PeerState& state;
   const std::string token;
+  const TokenRefusal refusal;
   asio::io_context io;
   asio::executor_work_guard<asio::io_context::executor_type> work;
   std::unique_ptr<tcp::acceptor> acceptor;
@@ -440,8 +460,8 @@ struct WsServerPeer::Impl {
   std::vector<Attempt> attempts;  // under mutex
 };
 
-WsServerPeer::WsServerPeer(PeerState& state, std::string token)
-    : impl_(std::make_unique<Impl>(state, std::move(token))) {}
+WsServerPeer::WsServerPeer(PeerState& state, std::string token, TokenRefusal refusal)
+    : impl_(std::make_unique<Impl>(state, std::move(token), refusal)) {}
 
 WsServerPeer::~WsServerPeer() {
   Shutdown();

@@ -72,11 +72,16 @@ class WsPeer {
 
 // A forward WebSocket server, as the implementation listens for the adapter. It records when
 // each handshake request arrives, refuses those without "Authorization: Bearer <token>" (when
-// `token` is not empty) with 401, answers API calls on the open connection and can drop it or
-// stop listening for a while.
+// `token` is not empty), answers API calls on the open connection and can drop it or stop
+// listening for a while.
 class WsServerPeer {
  public:
-  WsServerPeer(PeerState& state, std::string token);
+  // Where a wrong token is refused: with HTTP 401 at the handshake (go-cqhttp), or, as NapCat and
+  // LLOneBot do, by accepting the connection, sending a retcode 1403 failure and closing.
+  enum class TokenRefusal { kAtHandshake, kAfterAccepting };
+
+  WsServerPeer(PeerState& state, std::string token,
+               TokenRefusal refusal = TokenRefusal::kAtHandshake);
   ~WsServerPeer();
   WsServerPeer(const WsServerPeer&) = delete;
   WsServerPeer& operator=(const WsServerPeer&) = delete;
@@ -92,7 +97,7 @@ class WsServerPeer {
 
   struct Attempt {
     std::chrono::steady_clock::time_point when;
-    int status = 0;  // 101 accepted, 401 refused
+    int status = 0;  // 101 accepted, 401 refused at the handshake, 1403 refused after it
   };
   // Waits until `count` handshake requests have arrived, at most `timeout`; returns them all.
   std::vector<Attempt> WaitForAttempts(std::size_t count, std::chrono::milliseconds timeout);
