@@ -256,43 +256,52 @@ def render(libc_version, two_byte, runs, out_of_order, unencodable):
         values = [two_byte.get((lead << 8) | trail, 0) for trail in TRAIL_BYTES]
         values = [0 if value > 0xFFFF else value for value in values]
         lines += hex_lines(values, 4, 10)
-    lines.append("};")
-    lines.append("")
-    lines.append("// Two-byte codes of supplementary-plane characters (both directions), by code.")
-    lines.append("constexpr TwoByteSupplementary kTwoByteSupplementary[] = {")
+    lines += [
+        "};",
+        "",
+        "// Two-byte codes of supplementary-plane characters (both directions), by code.",
+        "constexpr TwoByteSupplementary kTwoByteSupplementary[] = {",
+    ]
     lines += [f"    {{0x{code:04X}, 0x{point:05X}}}," for code, point in supplementary]
-    lines.append("};")
-    lines.append("")
-    lines.append("// The BMP-area four-byte codes, from 0x81308130 (index 0) to 0x8431A439, in")
-    lines.append(f"// {len(runs)} runs of {{first index, first code point, length}}. Indexes and code points")
-    lines.append("// rise together, so one table serves both directions.")
-    lines.append("constexpr FourByteRun kFourByteBmpRuns[] = {")
+    lines += [
+        "};",
+        "",
+        "// The BMP-area four-byte codes, from 0x81308130 (index 0) to 0x8431A439, in",
+        f"// {len(runs)} runs of {{first index, first code point, length}}. Indexes and code",
+        "// points rise together, so one table serves both directions.",
+        "constexpr FourByteRun kFourByteBmpRuns[] = {",
+    ]
     entries = [f"{{{index}, 0x{point:04X}, {length}}}," for index, point, length in runs]
     lines += ["    " + " ".join(entries[i:i + 4]) for i in range(0, len(entries), 4)]
-    lines.append("};")
-    lines.append("")
-    lines.append("// BMP-area four-byte codes out of that order, {index, code point} by code point.")
-    lines.append("// An index neither table holds has no character.")
-    lines.append("constexpr FourByteCode kFourByteBmpOutOfOrder[] = {")
+    lines += [
+        "};",
+        "",
+        "// BMP-area four-byte codes out of that order, {index, code point} by code point.",
+        "// An index neither table holds has no character.",
+        "constexpr FourByteCode kFourByteBmpOutOfOrder[] = {",
+    ]
     entries = [f"{{{index}, 0x{point:04X}}}," for index, point in out_of_order]
     lines += ["    " + " ".join(entries[i:i + 4]) for i in range(0, len(entries), 4)]
-    lines.append("};")
-    lines.append("")
-    lines.append("// For each high byte of a BMP code point, its block in kTwoByteBlocks (0: none of")
-    lines.append("// those 256 code points has a two-byte code).")
-    lines.append("constexpr std::uint8_t kTwoByteBlockIndex[256] = {")
+    lines += [
+        "};",
+        "",
+        "// For each high byte of a BMP code point, its block in kTwoByteBlocks (0: none of",
+        "// those 256 code points has a two-byte code).",
+        "constexpr std::uint8_t kTwoByteBlockIndex[256] = {",
+    ]
     lines += hex_lines(block_index, 2, 16)
-    lines.append("};")
-    lines.append("")
-    lines.append("// The two-byte code of each code point in the block by its low byte; 0 for none.")
-    lines.append(f"constexpr std::uint16_t kTwoByteBlocks[{len(blocks)}][256] = {{")
+    lines += [
+        "};",
+        "",
+        "// The two-byte code of each code point in the block by its low byte; 0 for none.",
+        f"constexpr std::uint16_t kTwoByteBlocks[{len(blocks)}][256] = {{",
+    ]
     for number, block in enumerate(blocks):
         high = block_index.index(number) if number else None
         lines.append("    {" + ("" if high is None else f"  // U+{high:02X}00"))
-        lines += hex_lines(block, 4, 16, indent="        ")
+        lines += hex_lines(block, 4, 8, indent="        ")
         lines.append("    },")
-    lines.append("};")
-    lines.append("")
+    lines += ["};", ""]
     return "\n".join(lines)
 
 

@@ -184,7 +184,8 @@ void AppendFourByteCode(std::uint32_t code, std::string& out) {
 // Appends the GB18030 code of a BMP code point other than a surrogate; false for a code point
 // that has none (none is left once the private-use additions are counted).
 bool AppendBmp(char32_t code_point, std::string& out) {
-  const std::uint16_t two_byte = kTwoByteBlocks[kTwoByteBlockIndex[code_point >> 8]][code_point & 0xFF];
+  const std::uint16_t two_byte =
+      kTwoByteBlocks[kTwoByteBlockIndex[code_point >> 8]][code_point & 0xFF];
   if (two_byte != 0) {
     AppendTwoByte(two_byte, out);
     return true;

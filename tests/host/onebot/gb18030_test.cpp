@@ -78,7 +78,9 @@ TEST(Gb18030, RefusesMalformedUtf8) {
       "\xFE",
       "\xFF",
   };
-  for (const char* text : cases) EXPECT_FALSE(gb18030::FromUtf8(text)) << testing::PrintToString(text);
+  for (const char* text : cases) {
+    EXPECT_FALSE(gb18030::FromUtf8(text)) << testing::PrintToString(text);
+  }
 }
 
 TEST(Gb18030, EachByteThatStartsNoCharacterBecomesOneReplacement) {
