@@ -28,9 +28,9 @@ struct FourByteCode {
 
 #include "gb18030_tables.inc"
 
-// Private-use characters that glibc decodes no code to because it gave their GB18030-2005
-// two-byte codes to the real characters (0xA6D9 is U+FE10, not U+E78D). GB18030-2022 gives
-// them the four-byte codes glibc left free, so text holding them still converts and reads back.
+// Private-use characters glibc has no code for: it gave their GB18030-2005 two-byte codes to
+// the real characters (0xA6D9 is U+FE10, not U+E78D). GB18030-2022 gives them the four-byte
+// codes glibc leaves unassigned, so text holding them still converts and reads back.
 struct FourBytePrivateUse {
   std::uint32_t code;
   std::uint16_t code_point;
