@@ -166,7 +166,7 @@ void BackgroundProcess::Kill() {
   if (process_ == 0) return;
   HANDLE process = reinterpret_cast<HANDLE>(process_);
   TerminateProcess(process, 1);
-  WaitForSingleObject(process, INFINITE);
+  WaitForSingleObject(process, 10'000);
   CloseHandle(process);
   process_ = 0;
 }

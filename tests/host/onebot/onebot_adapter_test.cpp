@@ -63,10 +63,17 @@ class AdapterProcess {
   explicit AdapterProcess(const json& config) {
     const fs::path build = test_support::NativeBuildPath(std::getenv("CQP_BUILD_DIR"));
     const std::string suffix(robothost::platform::PluginLibrarySuffix());
-    const fs::path files[] = {fs::path("robothost" ROBOTHOST_EXECUTABLE_SUFFIX),
-                              fs::path(u8"Quessa宠物系统2.0.cqp") += suffix,
-                              fs::path("cqapi") += suffix};
-    for (const fs::path& name : files) fs::copy_file(build / name, dir_.path() / name);
+    for (const std::string& name : {std::string("robothost" ROBOTHOST_EXECUTABLE_SUFFIX), "cqapi" + suffix}) {
+      fs::copy_file(build / name, dir_.path() / name);
+    }
+    // The plugin goes where robothost looks for it, under its Unicode name. The build wrote that
+    // name as UTF-8 bytes, which the C runtime's narrow path names on Linux and under Wine alike
+    // (Wine reads Linux file names in the locale's code page, and so does the runtime).
+    const std::string plugin = test_support::ReadFile(test_support::NativeBuildPath(
+        std::string(std::getenv("CQP_BUILD_DIR")) + "/" + U8(u8"Quessa宠物系统2.0.cqp") + suffix));
+    EXPECT_FALSE(plugin.empty()) << "the plugin is not built";
+    std::ofstream(dir_.path() / (fs::path(u8"Quessa宠物系统2.0.cqp") += suffix), std::ios::binary)
+        << plugin;
     fs::copy(build / "examples", dir_.path() / "examples", fs::copy_options::recursive);
     fs::create_directories(dir_.path() / "config");
     test_support::WriteFile((dir_.path() / "onebot.json").string(), config.dump(2));
@@ -522,8 +529,9 @@ TEST_F(OneBotHttp, SlowPluginCallDoesNotHoldUpOtherEvents) {
         0};
   });
   ASSERT_NO_FATAL_FAILURE(StartAdapter(HttpConfig()));
-  test_support::WriteFile((adapter_->dir() / "config" / U8(u8"昵称服务.ini")).string(),
-                          robothost::Utf8ToGbk("[昵称服务]\r\n地址=" + slow.Address() + "\r\n").text);
+  // A Unicode path: the file's name is not ASCII.
+  std::ofstream(adapter_->dir() / "config" / fs::path(u8"昵称服务.ini"), std::ios::binary)
+      << robothost::Utf8ToGbk("[昵称服务]\r\n地址=" + slow.Address() + "\r\n").text;
   const HttpPeer::PostResult lookup = Post(GroupEvent(U8(u8"@获取&#91;123&#93;")));
   EXPECT_EQ(lookup.status, 204);
   EXPECT_LT(lookup.elapsed, 1000ms);

@@ -442,6 +442,7 @@ struct WsServerPeer::Impl {
     for (const auto& connection : connections) {
       beast::error_code ignored;
       connection->open = false;
+      connection->ws.next_layer().socket().shutdown(tcp::socket::shutdown_both, ignored);
       connection->ws.next_layer().socket().close(ignored);
     }
     connections.clear();
