@@ -20,10 +20,10 @@ Exit status: 0 written, 1 iconv disagrees with what the tables can express, 77 n
 """
 
 import argparse
-import ctypes
-import ctypes.util
 import os
 import sys
+
+from glibc_iconv import Iconv
 
 SKIP = 77
 
@@ -31,47 +31,6 @@ TRAIL_BYTES = list(range(0x40, 0x7F)) + list(range(0x80, 0xFF))
 FIRST_BMP_FOUR_BYTE = b"\x81\x30\x81\x30"  # U+0080
 LAST_BMP_FOUR_BYTE = b"\x84\x31\xA4\x39"  # U+FFFF
 FIRST_SUPPLEMENTARY_FOUR_BYTE = b"\x90\x30\x81\x30"  # U+10000
-
-
-class Iconv:
-    """One glibc iconv conversion descriptor, used for whole short inputs."""
-    _libc = None
-
-    def __init__(self, to_code, from_code):
-        if Iconv._libc is None:
-            libc = ctypes.CDLL(ctypes.util.find_library("c"), use_errno=True)
-            libc.iconv_open.restype = ctypes.c_void_p
-            libc.iconv_open.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
-            libc.iconv.restype = ctypes.c_size_t
-            libc.iconv.argtypes = [ctypes.c_void_p] + [
-                ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_size_t)] * 2
-            libc.iconv_close.argtypes = [ctypes.c_void_p]
-            libc.gnu_get_libc_version.restype = ctypes.c_char_p
-            Iconv._libc = libc
-        self._cd = Iconv._libc.iconv_open(to_code.encode(), from_code.encode())
-        if self._cd is None or self._cd == ctypes.c_void_p(-1).value:
-            raise OSError(f"iconv_open({to_code}, {from_code}) failed")
-
-    @staticmethod
-    def libc_version():
-        return Iconv._libc.gnu_get_libc_version().decode()
-
-    def convert(self, data):
-        """The converted bytes, or None when any part of `data` cannot be converted."""
-        libc = Iconv._libc
-        libc.iconv(self._cd, None, None, None, None)  # back to the initial state
-        in_buffer = ctypes.create_string_buffer(data, len(data))
-        out_size = 4 * len(data) + 16
-        out_buffer = ctypes.create_string_buffer(out_size)
-        in_pointer = ctypes.c_char_p(ctypes.addressof(in_buffer))
-        in_left = ctypes.c_size_t(len(data))
-        out_pointer = ctypes.c_char_p(ctypes.addressof(out_buffer))
-        out_left = ctypes.c_size_t(out_size)
-        result = libc.iconv(self._cd, ctypes.byref(in_pointer), ctypes.byref(in_left),
-                            ctypes.byref(out_pointer), ctypes.byref(out_left))
-        if result == ctypes.c_size_t(-1).value or in_left.value != 0:
-            return None
-        return out_buffer.raw[:out_size - out_left.value]
 
 
 def linear(code):
