@@ -17,6 +17,18 @@
 extern char** environ;
 
 namespace test_support {
+namespace {
+
+// The argument vector of posix_spawn: the program, the arguments, a null pointer.
+std::vector<char*> ArgumentVector(const std::string& program,
+                                  const std::vector<std::string>& arguments) {
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  return argv;
+}
+
+}  // namespace
 
 ChildResult RunChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                             const EnvironmentChanges& environment, int timeout_ms) {
@@ -32,9 +44,7 @@ ChildResult RunChildProcess(const std::string& program, const std::vector<std::s
   }
   for (const auto& [name, value] : environment) variables.push_back(name + "=" + value);
 
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
+  std::vector<char*> argv = ArgumentVector(program, arguments);
   std::vector<char*> envp;
   for (std::string& variable : variables) envp.push_back(variable.data());
   envp.push_back(nullptr);
@@ -77,9 +87,7 @@ BackgroundProcess::~BackgroundProcess() { Kill(); }
 bool BackgroundProcess::Start(const std::string& program, const std::vector<std::string>& arguments,
                               const std::string& error_path) {
   if (process_ != 0) return false;
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
+  std::vector<char*> argv = ArgumentVector(program, arguments);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);

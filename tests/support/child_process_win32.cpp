@@ -31,6 +31,24 @@ std::string QuoteArgument(const std::string& argument) {
   return quoted;
 }
 
+// The command line CreateProcess wants: the program and every argument, each quoted.
+std::string CommandLine(const std::string& program, const std::vector<std::string>& arguments) {
+  std::string command_line = QuoteArgument(program);
+  for (const std::string& argument : arguments) {
+    command_line += ' ';
+    command_line += QuoteArgument(argument);
+  }
+  return command_line;
+}
+
+// A file opened for writing with a handle a child process inherits; INVALID_HANDLE_VALUE when
+// it cannot be opened. `disposition` as for CreateFile.
+HANDLE OpenInheritableForWriting(const std::string& path, DWORD disposition) {
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 bool SameNameIgnoringCase(const std::string& variable, const std::string& name) {
   if (variable.size() <= name.size() || variable[name.size()] != '=') return false;
   return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, variable.c_str(),
@@ -61,11 +79,7 @@ BOOL CALLBACK AppendStaticText(HWND child, LPARAM text) {
 ChildResult RunChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                             const EnvironmentChanges& environment, int timeout_ms) {
   ChildResult result;
-  std::string command_line = QuoteArgument(program);
-  for (const std::string& argument : arguments) {
-    command_line += ' ';
-    command_line += QuoteArgument(argument);
-  }
+  std::string command_line = CommandLine(program, arguments);
 
   std::string block;
   if (char* strings = GetEnvironmentStringsA()) {
@@ -84,9 +98,7 @@ ChildResult RunChildProcess(const std::string& program, const std::vector<std::s
 
   TempDir scratch;
   const std::string output_path = (scratch.path() / "output").string();
-  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE output = CreateFileA(output_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE output = OpenInheritableForWriting(output_path, CREATE_ALWAYS);
   if (output == INVALID_HANDLE_VALUE) return result;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -117,17 +129,10 @@ BackgroundProcess::~BackgroundProcess() { Kill(); }
 bool BackgroundProcess::Start(const std::string& program, const std::vector<std::string>& arguments,
                               const std::string& error_path) {
   if (process_ != 0) return false;
-  std::string command_line = QuoteArgument(program);
-  for (const std::string& argument : arguments) {
-    command_line += ' ';
-    command_line += QuoteArgument(argument);
-  }
-  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE error = CreateFileA(error_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::string command_line = CommandLine(program, arguments);
+  HANDLE error = OpenInheritableForWriting(error_path, CREATE_ALWAYS);
   if (error == INVALID_HANDLE_VALUE) return false;
-  HANDLE discard = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               &inheritable, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE discard = OpenInheritableForWriting("NUL", OPEN_EXISTING);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
