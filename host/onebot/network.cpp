@@ -183,6 +183,9 @@ class WsSession : public ApiChannel, public std::enable_shared_from_this<WsSessi
   std::string peer_;
   const bool forward_ = false;
   websocket::response_type response_;  // the server's answer to our handshake (forward)
+  // What a reverse connection is for (X-Client-Role): everything, API calls only, events only.
+  enum class Role { kUniversal, kApi, kEvent };
+  Role role_ = Role::kUniversal;
   std::function<void()> accepted_;
   std::function<void(const std::string&, bool)> ended_;
   bool was_open_ = false;
@@ -242,10 +245,39 @@ class HttpApiChannel : public ApiChannel {
   std::string base_path_;
 };
 
+// For implementations that open two reverse WebSocket connections, one for events and one for
+// API calls (X-Client-Role Event and API): the calls made for an event go out on the most recent
+// API connection.
+class SplitApiChannel : public ApiChannel {
+ public:
+  void Attach(std::weak_ptr<ApiChannel> connection) {
+    const std::lock_guard lock(mutex_);
+    connection_ = std::move(connection);
+  }
+
+  ApiResult Call(const std::string& action, const json& params) override {
+    std::shared_ptr<ApiChannel> connection;
+    {
+      const std::lock_guard lock(mutex_);
+      connection = connection_.lock();
+    }
+    if (!connection) return ApiResult{false, {}, "没有 X-Client-Role 为 API 的反向 WebSocket 连接"};
+    return connection->Call(action, params);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::weak_ptr<ApiChannel> connection_;
+};
+
 class Server {
  public:
   Server(const Config& config, Adapter& adapter, asio::io_context& io)
-      : config_(config), adapter_(adapter), io_(io), http_api_(std::make_shared<HttpApiChannel>(config)) {}
+      : config_(config),
+        adapter_(adapter),
+        io_(io),
+        http_api_(std::make_shared<HttpApiChannel>(config)),
+        split_api_(std::make_shared<SplitApiChannel>()) {}
 
   bool Listen();
   void Shutdown();
@@ -254,6 +286,7 @@ class Server {
   Adapter& adapter() { return adapter_; }
   asio::io_context& io() { return io_; }
   const std::shared_ptr<HttpApiChannel>& http_api() const { return http_api_; }
+  const std::shared_ptr<SplitApiChannel>& split_api() const { return split_api_; }
   bool shutting_down() const { return shutting_down_; }
 
  private:
@@ -270,6 +303,7 @@ class Server {
   Adapter& adapter_;
   asio::io_context& io_;
   std::shared_ptr<HttpApiChannel> http_api_;
+  std::shared_ptr<SplitApiChannel> split_api_;
   std::list<Listener> listeners_;
   std::list<std::weak_ptr<WsSession>> ws_sessions_;
   std::list<std::weak_ptr<HttpSession>> http_sessions_;
@@ -305,9 +339,16 @@ void WsSession::OnRequest(beast::error_code error) {
     Refuse(http::status::unauthorized, "access_token 不对");
     return;
   }
-  const std::string_view role = Sv(request_["X-Client-Role"]);
-  if (!role.empty() && role != "Universal") {
-    Refuse(http::status::bad_request, "只接受 X-Client-Role: Universal，收到 " + std::string(role));
+  const beast::string_view role = request_["X-Client-Role"];
+  if (role.empty() || beast::iequals(role, "Universal")) {
+    role_ = Role::kUniversal;
+  } else if (beast::iequals(role, "API")) {
+    role_ = Role::kApi;
+  } else if (beast::iequals(role, "Event")) {
+    role_ = Role::kEvent;
+  } else {
+    Refuse(http::status::bad_request, "X-Client-Role 只能是 Universal、API 或 Event，收到 " +
+                                          std::string(Sv(role)));
     return;
   }
   ws_.next_layer().expires_never();
@@ -343,8 +384,11 @@ void WsSession::OnAccept(beast::error_code error) {
     return;
   }
   open_ = true;
-  LogInfo("OneBot 已通过反向 WebSocket 连接（" + peer_ + "，self_id " +
+  static constexpr const char* kRoleNames[] = {"Universal", "API", "Event"};
+  LogInfo("OneBot 已通过反向 WebSocket 连接（" + peer_ + "，" +
+          kRoleNames[static_cast<int>(role_)] + "，self_id " +
           std::string(Sv(request_["X-Self-ID"])) + "）");
+  if (role_ == Role::kApi) server_.split_api()->Attach(weak_from_this());
   ReadNext();
 }
 
@@ -488,9 +532,11 @@ void WsSession::HandleText(const std::string& text) {
     case EventKind::kGroupMessage:
       break;
   }
-  auto self = shared_from_this();
-  server_.adapter().Submit(group_message, self, [self](std::optional<OutgoingReply> reply) {
-    if (reply) Adapter::SendReply(*self, *reply);
+  // An event connection cannot carry calls: its replies take the API connection.
+  std::shared_ptr<ApiChannel> channel = shared_from_this();
+  if (role_ == Role::kEvent) channel = server_.split_api();
+  server_.adapter().Submit(group_message, channel, [channel](std::optional<OutgoingReply> reply) {
+    if (reply) Adapter::SendReply(*channel, *reply);
   });
 }
 

@@ -285,6 +285,29 @@ TEST_F(OneBotWs, MalformedInputIsSkippedAndTheConnectionStays) {
   EXPECT_TRUE(adapter_->WaitForLog(U8(u8"不是有效的 JSON")));
 }
 
+TEST_F(OneBotWs, SplitEventAndApiConnectionsWork) {
+  // go-cqhttp with separate api/event URLs and Lagrange.OneBot without UseUniversalClient open one
+  // connection per role: replies to the events of one go out on the other.
+  ASSERT_NO_FATAL_FAILURE(StartAdapter());
+  PeerState event_state;
+  WsPeer events(event_state);
+  ASSERT_EQ(events.Connect(port_, "/onebot/v11/ws", "", "Event"), 101);
+  // No API connection yet: the reply cannot go out, and says so in the log.
+  events.Send(GroupEvent(U8(u8"@命令表")));
+  ASSERT_TRUE(adapter_->WaitForLog(U8(u8"没有 X-Client-Role 为 API 的"))) << adapter_->Log();
+  WsPeer api(state_);
+  ASSERT_EQ(api.Connect(port_, "/onebot/v11/ws", "", "API"), 101);
+  events.Send(GroupEvent(U8(u8"@命令表")));
+  const std::vector<std::string> sent = Sent(1);
+  ASSERT_EQ(sent.size(), 1u) << adapter_->Log();
+  EXPECT_TRUE(sent[0].starts_with(kMenuStart));
+  EXPECT_TRUE(event_state.Calls("send_group_msg").empty());
+  // Any other role is refused.
+  WsPeer other(state_);
+  EXPECT_NE(other.Connect(port_, "/onebot/v11/ws", "", "Observer"), 101);
+  EXPECT_TRUE(adapter_->WaitForLog(U8(u8"X-Client-Role 只能是 Universal、API 或 Event，收到 Observer")));
+}
+
 TEST_F(OneBotWs, DroppedConnectionIsReplacedByTheNextOne) {
   ASSERT_NO_FATAL_FAILURE(StartAdapter());
   {

@@ -167,15 +167,17 @@ WsPeer::~WsPeer() {
   }
 }
 
-int WsPeer::Connect(std::uint16_t port, const std::string& path, const std::string& token) {
+int WsPeer::Connect(std::uint16_t port, const std::string& path, const std::string& token,
+                    const std::string& role) {
   Impl& impl = *impl_;
   beast::error_code error;
   beast::get_lowest_layer(impl.ws).socket().connect(
       tcp::endpoint(asio::ip::make_address("127.0.0.1"), port), error);
   if (error) return 0;
   const std::int64_t self_id = impl.state.self_id;
-  impl.ws.set_option(websocket::stream_base::decorator([token, self_id](websocket::request_type& request) {
-    request.set("X-Client-Role", "Universal");
+  impl.ws.set_option(websocket::stream_base::decorator([token, self_id, role](
+                                                          websocket::request_type& request) {
+    request.set("X-Client-Role", role);
     request.set("X-Self-ID", std::to_string(self_id));
     if (!token.empty()) request.set(http::field::authorization, "Bearer " + token);
   }));

@@ -54,10 +54,11 @@ class WsPeer {
   WsPeer(const WsPeer&) = delete;
   WsPeer& operator=(const WsPeer&) = delete;
 
-  // Connects to ws://127.0.0.1:<port><path> with X-Client-Role Universal, X-Self-ID and, when
+  // Connects to ws://127.0.0.1:<port><path> with X-Client-Role `role`, X-Self-ID and, when
   // `token` is not empty, "Authorization: Bearer <token>". Returns the HTTP status of the
   // handshake: 101 when the connection is up, anything else when it was refused or failed.
-  int Connect(std::uint16_t port, const std::string& path, const std::string& token);
+  int Connect(std::uint16_t port, const std::string& path, const std::string& token,
+              const std::string& role = "Universal");
   void Send(const nlohmann::json& event);
   void SendText(std::string text);
   // Closes the TCP connection at once, without a closing handshake.
