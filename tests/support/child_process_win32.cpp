@@ -49,6 +49,18 @@ HANDLE OpenInheritableForWriting(const std::string& path, DWORD disposition) {
                      disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// Start-up settings that give a child this process's standard input and `output` / `error`
+// as its standard output and error.
+STARTUPINFOA StandardHandles(HANDLE output, HANDLE error) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = output;
+  startup.hStdError = error;
+  return startup;
+}
+
 bool SameNameIgnoringCase(const std::string& variable, const std::string& name) {
   if (variable.size() <= name.size() || variable[name.size()] != '=') return false;
   return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, variable.c_str(),
@@ -100,12 +112,7 @@ ChildResult RunChildProcess(const std::string& program, const std::vector<std::s
   const std::string output_path = (scratch.path() / "output").string();
   HANDLE output = OpenInheritableForWriting(output_path, CREATE_ALWAYS);
   if (output == INVALID_HANDLE_VALUE) return result;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = output;
-  startup.hStdError = output;
+  STARTUPINFOA startup = StandardHandles(output, output);
   PROCESS_INFORMATION process{};
   const BOOL created = CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
                                       0, block.data(), nullptr, &startup, &process);
@@ -133,12 +140,7 @@ bool BackgroundProcess::Start(const std::string& program, const std::vector<std:
   HANDLE error = OpenInheritableForWriting(error_path, CREATE_ALWAYS);
   if (error == INVALID_HANDLE_VALUE) return false;
   HANDLE discard = OpenInheritableForWriting("NUL", OPEN_EXISTING);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = discard;
-  startup.hStdError = error;
+  STARTUPINFOA startup = StandardHandles(discard, error);
   PROCESS_INFORMATION process{};
   // A process group of its own, so that a Ctrl+Break can be aimed at it alone.
   const BOOL created =
